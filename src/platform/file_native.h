@@ -1,0 +1,38 @@
+#ifndef FSDPACK_PLATFORM_FILE_NATIVE_H_
+#define FSDPACK_PLATFORM_FILE_NATIVE_H_
+
+// The operating system's file primitives beneath FileStream, one
+// implementation per OS. Errors come back as the system's error code.
+
+#include <stdint.h>
+
+#include <string>
+
+#include "platform/file_stream.h"
+
+constexpr intptr_t kNoFile = -1;
+
+bool NativeIsFile(const std::string& path);
+
+// Opens `path` without sharing. Returns 0 and sets `file` and `size`, or
+// returns the system error code. Creating empties the file only after it is
+// held and known to be held by no other stream of this process.
+int NativeOpen(const std::string& path, FileMode mode, intptr_t* file,
+               uint64_t* size);
+void NativeClose(intptr_t file);
+
+// One transfer of at most `count` bytes at `offset`, retried when interrupted:
+// the bytes moved, 0 at the end of the file, -1 on error.
+int64_t NativeReadAt(intptr_t file, void* data, size_t count, uint64_t offset);
+int64_t NativeWriteAt(intptr_t file, const void* data, size_t count,
+                      uint64_t offset);
+bool NativeTruncate(intptr_t file, uint64_t size);
+
+// Copies inside the kernel, without the data passing through this process:
+// the bytes copied, 0 when the source has none left at `from_offset`, or -1
+// when the system cannot do it for these files (the caller then reads and
+// writes instead, which also tells a real failure's side).
+int64_t NativeCopy(intptr_t from, uint64_t from_offset, intptr_t to,
+                   uint64_t to_offset, uint64_t count);
+
+#endif  // FSDPACK_PLATFORM_FILE_NATIVE_H_

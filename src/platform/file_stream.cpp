@@ -1,0 +1,237 @@
+#include "platform/file_stream.h"
+
+#include <string.h>
+
+#include <algorithm>
+
+#include "platform/failure.h"
+#include "platform/file_native.h"
+
+namespace {
+
+// Large enough that a run of small entries costs a few system calls per
+// megabyte rather than one per entry.
+constexpr size_t kBufferSize = 1 << 20;
+
+// Copies at least this long go through the kernel's own copy where it has one.
+constexpr uint64_t kKernelCopyMinimum = 256 << 10;
+
+// Cleared the first time the kernel refuses a copy, so that a file system
+// without it costs one failed call per run, not one per entry.
+bool kernel_copy_usable = true;
+
+}  // namespace
+
+bool FileExists(const std::string& path) { return NativeIsFile(path); }
+
+FileStream::FileStream(const std::string& path, FileMode mode) : file_(kNoFile) {
+  uint64_t size = 0;
+  int error = NativeOpen(path, mode, &file_, &size);
+  if (error != 0) {
+    RaiseFileError(mode == FileMode::kOpenRead ? ErrorKind::EFOpenError
+                                               : ErrorKind::EFCreateError,
+                   path, error);
+  }
+  end_ = size;
+}
+
+FileStream::~FileStream() {
+  if (file_ == kNoFile) return;
+  // Only reached without Close() on the way out of a failure: keep what was
+  // written before it, and let the first failure be the one reported.
+  try {
+    Flush();
+  } catch (const Failure&) {
+  }
+  NativeClose(file_);
+}
+
+void FileStream::Close() {
+  if (file_ == kNoFile) return;
+  Flush();
+  NativeClose(file_);
+  file_ = kNoFile;
+}
+
+void FileStream::EnsureBuffer() {
+  if (buffer_.empty()) buffer_.resize(kBufferSize);
+}
+
+size_t FileStream::CachedAt(uint64_t position) const {
+  if (pending_ || position < buffer_start_ ||
+      position >= buffer_start_ + buffer_used_)
+    return 0;
+  return static_cast<size_t>(buffer_start_ + buffer_used_ - position);
+}
+
+void FileStream::FillCache() {
+  Flush();
+  pending_ = false;
+  buffer_start_ = position_;
+  buffer_used_ = 0;
+  if (position_ >= end_) return;
+  // A small file needs no more buffer than it has bytes.
+  if (buffer_.empty())
+    buffer_.resize(static_cast<size_t>(std::min<uint64_t>(kBufferSize, end_)));
+  while (buffer_used_ < buffer_.size()) {
+    int64_t got = NativeReadAt(file_, buffer_.data() + buffer_used_,
+                               buffer_.size() - buffer_used_,
+                               buffer_start_ + buffer_used_);
+    if (got <= 0) break;
+    buffer_used_ += static_cast<size_t>(got);
+  }
+}
+
+void FileStream::ReadBuffer(void* data, size_t count) {
+  char* out = static_cast<char*>(data);
+  while (count > 0) {
+    size_t cached = CachedAt(position_);
+    if (cached == 0) {
+      FillCache();
+      cached = CachedAt(position_);
+      if (cached == 0) Raise(ErrorKind::EReadError, kStreamReadError);
+    }
+    size_t n = std::min(count, cached);
+    memcpy(out, buffer_.data() + (position_ - buffer_start_), n);
+    out += n;
+    count -= n;
+    position_ += n;
+  }
+}
+
+void FileStream::Flush() {
+  if (!pending_ || buffer_used_ == 0) return;
+  const char* data = buffer_.data();
+  size_t left = buffer_used_;
+  uint64_t at = buffer_start_;
+  // Whatever happens, this data is not offered again.
+  buffer_used_ = 0;
+  while (left > 0) {
+    int64_t put = NativeWriteAt(file_, data, left, at);
+    if (put <= 0) Raise(ErrorKind::EWriteError, kStreamWriteError);
+    data += put;
+    left -= static_cast<size_t>(put);
+    at += static_cast<uint64_t>(put);
+  }
+}
+
+char* FileStream::ReserveAppend(size_t count) {
+  EnsureBuffer();
+  if (!pending_) {
+    pending_ = true;
+    buffer_used_ = 0;
+  }
+  uint64_t buffered_end = buffer_start_ + buffer_used_;
+  if (buffer_used_ > 0 && position_ != buffered_end) {
+    // A gap past the end of the file reads as zeros, so the zeros can travel
+    // in the same write as the data after them; any other jump writes first.
+    uint64_t gap = position_ - buffered_end;
+    if (position_ > buffered_end && buffered_end == end_ &&
+        gap + count <= buffer_.size() - buffer_used_) {
+      memset(buffer_.data() + buffer_used_, 0, static_cast<size_t>(gap));
+      buffer_used_ += static_cast<size_t>(gap);
+    } else {
+      Flush();
+    }
+  }
+  if (count > buffer_.size() - buffer_used_) Flush();
+  if (buffer_used_ == 0) buffer_start_ = position_;
+  return buffer_.data() + buffer_used_;
+}
+
+void FileStream::CommitAppend(size_t count) {
+  buffer_used_ += count;
+  position_ += count;
+  end_ = std::max(end_, position_);
+}
+
+void FileStream::WriteBuffer(const void* data, size_t count) {
+  const char* in = static_cast<const char*>(data);
+  while (count > 0) {
+    size_t n = std::min(count, kBufferSize);
+    memcpy(ReserveAppend(n), in, n);
+    CommitAppend(n);
+    in += n;
+    count -= n;
+  }
+}
+
+void FileStream::CopyFrom(FileStream& source, uint64_t count) {
+  uint64_t available =
+      source.end_ > source.position_ ? source.end_ - source.position_ : 0;
+  uint64_t whole = count <= available
+                       ? count
+                       : available - available % kCopyChunkSize;
+  uint64_t start = position_;
+  uint64_t end_before = end_;
+  uint64_t copied = Transfer(source, whole);
+  if (copied < whole) {
+    // The source shrank while it was read: keep only the whole chunks.
+    uint64_t kept = copied - copied % kCopyChunkSize;
+    DiscardFrom(kept > 0 ? start + kept : end_before);
+  }
+  if (copied < count) Raise(ErrorKind::EReadError, kStreamReadError);
+}
+
+uint64_t FileStream::Transfer(FileStream& source, uint64_t count) {
+  uint64_t moved = 0;
+  while (moved < count) {
+    uint64_t left = count - moved;
+    size_t cached = source.CachedAt(source.position_);
+    if (cached > 0) {
+      size_t n = static_cast<size_t>(std::min<uint64_t>(
+          std::min<uint64_t>(left, cached), kBufferSize));
+      memcpy(ReserveAppend(n),
+             source.buffer_.data() + (source.position_ - source.buffer_start_),
+             n);
+      CommitAppend(n);
+      source.position_ += n;
+      moved += n;
+      continue;
+    }
+    if (left >= kKernelCopyMinimum && kernel_copy_usable) {
+      Flush();
+      int64_t n = NativeCopy(source.file_, source.position_, file_, position_,
+                             left);
+      if (n > 0) {
+        source.position_ += static_cast<uint64_t>(n);
+        position_ += static_cast<uint64_t>(n);
+        end_ = std::max(end_, position_);
+        moved += static_cast<uint64_t>(n);
+        continue;
+      }
+      // Some file systems report 0 where they cannot copy: only a read can
+      // tell that from the end of the source.
+      if (n < 0) kernel_copy_usable = false;
+    }
+    if (left >= kBufferSize / 2) {
+      // Large pieces go straight from the source into this stream's buffer.
+      size_t want = static_cast<size_t>(std::min<uint64_t>(left, kBufferSize));
+      char* to = ReserveAppend(want);
+      int64_t got = NativeReadAt(source.file_, to, want, source.position_);
+      if (got <= 0) return moved;
+      CommitAppend(static_cast<size_t>(got));
+      source.position_ += static_cast<uint64_t>(got);
+      moved += static_cast<uint64_t>(got);
+      continue;
+    }
+    source.FillCache();
+    if (source.CachedAt(source.position_) == 0) return moved;
+  }
+  return moved;
+}
+
+void FileStream::DiscardFrom(uint64_t end) {
+  // Appends go to the tail, so nothing past a non-empty buffer's start has
+  // reached the file yet.
+  if (pending_ && buffer_used_ > 0 && end >= buffer_start_) {
+    buffer_used_ = std::min<size_t>(buffer_used_,
+                                    static_cast<size_t>(end - buffer_start_));
+  } else {
+    buffer_used_ = 0;
+    if (!NativeTruncate(file_, end))
+      Raise(ErrorKind::EWriteError, kStreamWriteError);
+  }
+  end_ = end;
+  position_ = end;
+}

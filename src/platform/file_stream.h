@@ -1,0 +1,81 @@
+#ifndef FSDPACK_PLATFORM_FILE_STREAM_H_
+#define FSDPACK_PLATFORM_FILE_STREAM_H_
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+// True when `path` names an existing file that is not a directory; a link
+// counts by what it points to.
+bool FileExists(const std::string& path);
+
+enum class FileMode {
+  kOpenRead,         // an existing file, for reading only
+  kCreateReadWrite,  // created, or an existing one emptied, for reading and writing
+};
+
+// Copies move data in chunks of this size: when the source runs out in the
+// middle of a copy, the whole chunks read so far stay in the target and the
+// incomplete one is not written.
+constexpr uint64_t kCopyChunkSize = 61440;
+
+// A file held open without sharing for as long as the stream lives: no other
+// open of the same file succeeds meanwhile, from this process or from another
+// fsdpack. Every operation does all it promises or throws a Failure.
+//
+// Reads and writes are buffered; what a stream has written reaches the file by
+// Close() at the latest, or when the stream is destroyed on the way out of a
+// failure.
+class FileStream {
+ public:
+  // EFOpenError or EFCreateError (by mode) naming the file and the reason.
+  // Creating never destroys a file held open by this process: the file is
+  // emptied only once it is known to be no other stream's.
+  FileStream(const std::string& path, FileMode mode);
+  ~FileStream();
+  FileStream(const FileStream&) = delete;
+  FileStream& operator=(const FileStream&) = delete;
+
+  // Exactly `count` bytes or EReadError "Stream read error".
+  void ReadBuffer(void* data, size_t count);
+  // Exactly `count` bytes or EWriteError "Stream write error".
+  void WriteBuffer(const void* data, size_t count);
+
+  uint64_t Position() const { return position_; }
+  // A position past the end is fine: the next write fills the gap with zeros.
+  void SetPosition(uint64_t position) { position_ = position; }
+  // The size the file has (a stream opened for reading: had when opened),
+  // without moving the position.
+  uint64_t Size() const { return end_; }
+
+  // Appends `count` bytes from `source`'s position at this stream's position,
+  // advancing both. When `source` runs out first, the target keeps the whole
+  // kCopyChunkSize chunks read and the copy fails with EReadError.
+  void CopyFrom(FileStream& source, uint64_t count);
+
+  // Writes what is buffered and closes; EWriteError when that fails.
+  void Close();
+
+ private:
+  uint64_t Transfer(FileStream& source, uint64_t count);
+  char* ReserveAppend(size_t count);
+  void CommitAppend(size_t count);
+  void DiscardFrom(uint64_t end);
+  size_t CachedAt(uint64_t position) const;
+  void FillCache();
+  void Flush();
+  void EnsureBuffer();
+
+  intptr_t file_;
+  uint64_t position_ = 0;
+  uint64_t end_ = 0;  // file size, counting what waits in the buffer
+  // Holds either data not yet written (pending_) or data read ahead.
+  std::vector<char> buffer_;
+  uint64_t buffer_start_ = 0;  // file position of buffer_[0]
+  size_t buffer_used_ = 0;
+  bool pending_ = false;
+};
+
+#endif  // FSDPACK_PLATFORM_FILE_STREAM_H_

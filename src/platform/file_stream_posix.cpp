@@ -1,0 +1,118 @@
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/file_native.h"
+
+namespace {
+
+// Files this process holds. flock keeps other processes out, but whether two
+// descriptors of one process exclude each other depends on the file system,
+// so the same file is refused here first.
+struct HeldFile {
+  int fd;
+  dev_t device;
+  ino_t inode;
+};
+std::vector<HeldFile> held_files;
+
+bool HeldByThisProcess(const struct stat& info) {
+  return std::any_of(held_files.begin(), held_files.end(),
+                     [&](const HeldFile& held) {
+                       return held.device == info.st_dev &&
+                              held.inode == info.st_ino;
+                     });
+}
+
+int CloseWithError(int fd, int error) {
+  close(fd);
+  return error;
+}
+
+}  // namespace
+
+bool NativeIsFile(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+int NativeOpen(const std::string& path, FileMode mode, intptr_t* file,
+               uint64_t* size) {
+  // O_NONBLOCK: a FIFO or device named as an archive must fail, not hang.
+  // Creating opens without O_TRUNC: the file is emptied only once held.
+  int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+  flags |= mode == FileMode::kOpenRead ? O_RDONLY : O_RDWR | O_CREAT;
+  int fd = open(path.c_str(), flags, 0666);
+  if (fd < 0) return errno;
+  struct stat info;
+  if (fstat(fd, &info) != 0) return CloseWithError(fd, errno);
+  if (S_ISDIR(info.st_mode)) return CloseWithError(fd, EISDIR);
+  if (HeldByThisProcess(info)) return CloseWithError(fd, EWOULDBLOCK);
+  // Where the file system has no locks, go on without one.
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+    return CloseWithError(fd, EWOULDBLOCK);
+  bool regular = S_ISREG(info.st_mode);
+  if (mode == FileMode::kCreateReadWrite && regular && info.st_size > 0 &&
+      ftruncate(fd, 0) != 0)
+    return CloseWithError(fd, errno);
+  held_files.push_back({fd, info.st_dev, info.st_ino});
+  *file = fd;
+  *size = mode == FileMode::kOpenRead && regular
+              ? static_cast<uint64_t>(info.st_size)
+              : 0;
+  return 0;
+}
+
+void NativeClose(intptr_t file) {
+  held_files.erase(std::remove_if(held_files.begin(), held_files.end(),
+                                  [&](const HeldFile& held) {
+                                    return held.fd == file;
+                                  }),
+                   held_files.end());
+  close(static_cast<int>(file));
+}
+
+int64_t NativeReadAt(intptr_t file, void* data, size_t count, uint64_t offset) {
+  ssize_t got;
+  do {
+    got = pread(static_cast<int>(file), data, count, static_cast<off_t>(offset));
+  } while (got < 0 && errno == EINTR);
+  return got;
+}
+
+int64_t NativeWriteAt(intptr_t file, const void* data, size_t count,
+                      uint64_t offset) {
+  ssize_t put;
+  do {
+    put = pwrite(static_cast<int>(file), data, count, static_cast<off_t>(offset));
+  } while (put < 0 && errno == EINTR);
+  return put;
+}
+
+bool NativeTruncate(intptr_t file, uint64_t size) {
+  return ftruncate(static_cast<int>(file), static_cast<off_t>(size)) == 0;
+}
+
+int64_t NativeCopy(intptr_t from, uint64_t from_offset, intptr_t to,
+                   uint64_t to_offset, uint64_t count) {
+#if defined(__linux__) && !defined(FSDPACK_PLAIN_COPY)
+  off_t in = static_cast<off_t>(from_offset);
+  off_t out = static_cast<off_t>(to_offset);
+  // One call moves at most about 2 GiB.
+  size_t length = static_cast<size_t>(std::min<uint64_t>(count, 1u << 30));
+  ssize_t copied;
+  do {
+    copied = copy_file_range(static_cast<int>(from), &in, static_cast<int>(to),
+                             &out, length, 0);
+  } while (copied < 0 && errno == EINTR);
+  return copied < 0 ? -1 : copied;
+#else
+  (void)from, (void)from_offset, (void)to, (void)to_offset, (void)count;
+  return -1;
+#endif
+}

@@ -1,0 +1,125 @@
+// Runs that only POSIX systems can stage: links that make two names one file,
+// standard handles that fail, a file size limit that makes writes come back
+// short.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "e2e/harness.h"
+#include "support/archive_builder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr uint32_t kHeaderWord = 0xCAFE;
+
+std::string SmallArchive() { return OldArchive(kHeaderWord, {{0x10, 1}}, 0x20); }
+
+Case Small(const std::string& name) {
+  Case c;
+  c.name = name;
+  c.files = {{"a.fsd", SmallArchive()}};
+  c.arguments = {"a.fsd"};
+  c.out = Listing({{0x10, 0x10}}) + "Done.\r\n";
+  c.written = {{"new/a.fsd", SmallArchive()}};
+  return c;
+}
+
+// The old archive stays as it was whichever way the new name reaches it.
+Case NewNameIsTheOldArchive(const std::string& name,
+                            std::function<void(const ScratchDir&)> link) {
+  Case c = Small(name);
+  c.setup = std::move(link);
+  c.out = "";
+  c.err = Report("EFCreateError", CannotCreate("new/a.fsd", SystemError::kHeld));
+  c.written = {};
+  return c;
+}
+
+Case ReplacementIsHeld(const std::string& name, const std::string& target) {
+  Case c = Small(name);
+  c.setup = [target](const ScratchDir& dir) {
+    fs::create_symlink(target, dir / "a_00.msg.z");
+  };
+  c.out = Listing({{0x10, 0x10}});
+  c.err = Report("EFOpenError", CannotOpen("a_00.msg.z", SystemError::kHeld));
+  c.written = {{"new/a.fsd", SmallArchive().substr(0, 0x10)}};
+  return c;
+}
+
+Case DiskFull() {
+  // Three 4 KiB blocks and room for six of the twelve kilobytes: the write
+  // that crosses the limit fails, and everything before it is in the file.
+  std::string old = OldArchive(kHeaderWord, {{0x20, 1}, {0x1000, 2}, {0x2000, 3}}, 0x3000);
+  std::string unpatched = old.substr(0, 0x20);
+  Put(&unpatched, 0x20, old.substr(0x20, 0xFE0));
+  Put(&unpatched, 0x1000, old.substr(0x1000, 0x2000));
+  Case c;
+  c.name = "disk_full_while_writing";
+  c.files = {{"a.fsd", old}};
+  c.arguments = {"a.fsd"};
+  c.out = Listing({{0x20, 0xFE0}, {0x1000, 0x1000}, {0x2000, 0x1000}});
+  c.err = Report("EWriteError", "Stream write error");
+  c.written = {{"new/a.fsd", unpatched.substr(0, 0x1800)}};
+  c.options.file_size_limit = 0x1800;
+  return c;
+}
+
+std::vector<Case> AllCases() {
+  std::vector<Case> cases = {
+      NewNameIsTheOldArchive("new_is_a_link_to_the_current_directory",
+                             [](const ScratchDir& dir) {
+                               fs::remove(dir / "new");
+                               fs::create_directory_symlink(".", dir / "new");
+                             }),
+      NewNameIsTheOldArchive("new_archive_is_a_hard_link_to_the_old",
+                             [](const ScratchDir& dir) {
+                               fs::create_hard_link(dir / "a.fsd", dir / "new/a.fsd");
+                             }),
+      ReplacementIsHeld("replacement_links_to_the_old_archive", "a.fsd"),
+      ReplacementIsHeld("replacement_links_to_the_new_archive", "new/a.fsd"),
+      DiskFull(),
+  };
+
+  Case locked = Small("archive_held_by_another_process");
+  locked.held = {"a.fsd"};
+  locked.out = "";
+  locked.err = Report("EFOpenError", CannotOpen("a.fsd", SystemError::kHeld));
+  locked.written = {};
+  cases.push_back(locked);
+
+  // A failed console write is a failed run, even after "Done.".
+  Case full = Small("stdout_to_a_full_device");
+  full.options.stdout_to = StdoutTo::kFullDevice;
+  full.err = Report("EInOutError", "Disk full");
+  cases.push_back(full);
+
+  Case pipe = Small("stdout_to_a_closed_pipe");
+  pipe.options.stdout_to = StdoutTo::kClosedPipe;
+  pipe.err = Report("EInOutError", "I/O error " + std::to_string(EPIPE));
+  cases.push_back(pipe);
+
+  Case closed = Small("stdout_closed");
+  closed.options.stdout_to = StdoutTo::kClosed;
+  closed.err = Report("EInOutError", "I/O error " + std::to_string(EBADF));
+  cases.push_back(closed);
+
+  Case no_input;
+  no_input.name = "no_argument_and_no_input_handle";
+  no_input.options.input_closed = true;
+  no_input.out = "Give me a archive!\r\n";
+  cases.push_back(no_input);
+  return cases;
+}
+
+class PosixFaultCase : public testing::TestWithParam<Case> {};
+
+TEST_P(PosixFaultCase, Outcome) { CheckCase(GetParam()); }
+
+INSTANTIATE_TEST_SUITE_P(EndToEnd, PosixFaultCase, testing::ValuesIn(AllCases()),
+                         [](const testing::TestParamInfo<Case>& info) {
+                           return info.param.name;
+                         });
+
+}  // namespace

@@ -1,0 +1,120 @@
+// FileStream on real files: exact reads, zero-filled gaps, the whole-chunk
+// rule of copies and the refusal to share a file.
+
+#include <gtest/gtest.h>
+
+#include "platform/failure.h"
+#include "platform/file_stream.h"
+#include "platform/paths.h"
+#include "support/archive_builder.h"
+#include "support/run_program.h"
+#include "support/scratch_dir.h"
+
+namespace {
+
+template <typename Action>
+Failure FailureOf(Action action) {
+  try {
+    action();
+  } catch (const Failure& failure) {
+    return failure;
+  }
+  ADD_FAILURE() << "no failure";
+  return {};
+}
+
+class FileStreamTest : public testing::Test {
+ protected:
+  std::string Path(const std::string& name) { return (dir_ / name).string(); }
+  ScratchDir dir_;
+};
+
+TEST_F(FileStreamTest, CopiesExactlyAndZeroFillsGaps) {
+  // Sizes on both sides of the buffer and kernel-copy thresholds.
+  for (size_t size : {size_t{1}, size_t{4095}, size_t{300000}, size_t{3 << 20}}) {
+    std::string data = Filler(size + 7, static_cast<uint8_t>(size));
+    WriteBytes(Path("source"), data);
+    {
+      FileStream source(Path("source"), FileMode::kOpenRead);
+      FileStream target(Path("target"), FileMode::kCreateReadWrite);
+      target.WriteBuffer("head", 4);
+      target.SetPosition(16);
+      source.SetPosition(7);
+      target.CopyFrom(source, size);
+      EXPECT_EQ(target.Position(), 16 + size);
+      EXPECT_EQ(source.Position(), 7 + size);
+      target.Close();
+    }
+    EXPECT_EQ(ReadBytes(Path("target")),
+              std::string("head") + std::string(12, '\0') + data.substr(7));
+  }
+}
+
+TEST_F(FileStreamTest, ShortSourceKeepsOnlyWholeChunks) {
+  struct {
+    size_t available;
+    size_t requested;
+    size_t kept;
+  } cases[] = {{100, 150, 0}, {61440, 61441, 61440}, {200000, 300000, 3 * 61440},
+               {2 * 61440 + 1, 5 << 20, 2 * 61440}};
+  for (const auto& c : cases) {
+    std::string data = Filler(c.available, 9);
+    WriteBytes(Path("source"), data);
+    {
+      FileStream source(Path("source"), FileMode::kOpenRead);
+      FileStream target(Path("target"), FileMode::kCreateReadWrite);
+      target.WriteBuffer("abc", 3);
+      target.SetPosition(16);
+      Failure failure = FailureOf([&] { target.CopyFrom(source, c.requested); });
+      EXPECT_EQ(failure.kind, ErrorKind::EReadError);
+      EXPECT_EQ(failure.message, "Stream read error");
+    }
+    // Nothing is written after a gap that no data followed.
+    std::string expected = c.kept == 0 ? std::string("abc")
+                                       : "abc" + std::string(13, '\0') + data.substr(0, c.kept);
+    EXPECT_EQ(ReadBytes(Path("target")), expected) << c.available;
+  }
+}
+
+TEST_F(FileStreamTest, RewritesEarlierBytesAndReadsBack) {
+  {
+    FileStream target(Path("target"), FileMode::kCreateReadWrite);
+    target.WriteBuffer("0123456789", 10);
+    target.SetPosition(2);
+    target.WriteBuffer("ab", 2);
+    target.SetPosition(0);
+    char back[10];
+    target.ReadBuffer(back, 10);
+    EXPECT_EQ(std::string(back, 10), "01ab456789");
+    EXPECT_EQ(target.Size(), 10u);
+    EXPECT_EQ(FailureOf([&] { target.ReadBuffer(back, 1); }).kind, ErrorKind::EReadError);
+    target.Close();
+  }
+  EXPECT_EQ(ReadBytes(Path("target")), "01ab456789");
+}
+
+TEST_F(FileStreamTest, HeldFilesCannotBeOpenedAgain) {
+  WriteBytes(Path("held"), "precious");
+  FileStream held(Path("held"), FileMode::kOpenRead);
+  Failure reopen = FailureOf([&] { FileStream again(Path("held"), FileMode::kOpenRead); });
+  EXPECT_EQ(reopen.kind, ErrorKind::EFOpenError);
+  EXPECT_EQ(reopen.message,
+            "Cannot open file \"" + Path("held") + "\". " + TextOf(SystemError::kHeld));
+  Failure recreate =
+      FailureOf([&] { FileStream again(Path("held"), FileMode::kCreateReadWrite); });
+  EXPECT_EQ(recreate.kind, ErrorKind::EFCreateError);
+  EXPECT_EQ(recreate.message,
+            "Cannot create file \"" + Path("held") + "\". " + TextOf(SystemError::kHeld));
+  EXPECT_EQ(ReadBytes(Path("held")), "precious");
+}
+
+TEST_F(FileStreamTest, ExistenceMeansAFileThatIsNoDirectory) {
+  WriteBytes(Path("file"), "");
+  std::filesystem::create_directory(dir_ / "dir");
+  EXPECT_TRUE(FileExists(Path("file")));
+  EXPECT_FALSE(FileExists(Path("dir")));
+  EXPECT_FALSE(FileExists(Path("missing")));
+  EXPECT_FALSE(FileExists(""));
+}
+
+}  // namespace
