@@ -29,6 +29,34 @@ bool HeldByThisProcess(const struct stat& info) {
                      });
 }
 
+// Runs `call(directory, name)` on `path`: as it is where the system takes it
+// whole, else (a path of PATH_MAX bytes or more) on its last component from
+// the directory reached one component at a time, so that paths of any length
+// work.
+template <typename Call>
+int AtAnyLength(const std::string& path, Call call) {
+  int result = call(AT_FDCWD, path.c_str());
+  if (result >= 0 || errno != ENAMETOOLONG) return result;
+  size_t last_slash = path.rfind('/');
+  int directory = open(path[0] == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+  size_t start = 0;
+  while (directory >= 0 && start < last_slash) {
+    size_t end = path.find('/', start);
+    std::string component = path.substr(start, end - start);
+    start = end + 1;
+    if (component.empty()) continue;
+    int next = openat(directory, component.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    close(directory);
+    directory = next;
+  }
+  if (directory < 0) return -1;
+  result = call(directory, path.c_str() + last_slash + 1);
+  int error = errno;
+  close(directory);
+  errno = error;
+  return result;
+}
+
 int CloseWithError(int fd, int error) {
   close(fd);
   return error;
@@ -38,7 +66,10 @@ int CloseWithError(int fd, int error) {
 
 bool NativeIsFile(const std::string& path) {
   struct stat info;
-  return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+  return AtAnyLength(path, [&](int directory, const char* name) {
+           return fstatat(directory, name, &info, 0);
+         }) == 0 &&
+         !S_ISDIR(info.st_mode);
 }
 
 int NativeOpen(const std::string& path, FileMode mode, intptr_t* file,
@@ -47,7 +78,9 @@ int NativeOpen(const std::string& path, FileMode mode, intptr_t* file,
   // Creating opens without O_TRUNC: the file is emptied only once held.
   int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
   flags |= mode == FileMode::kOpenRead ? O_RDONLY : O_RDWR | O_CREAT;
-  int fd = open(path.c_str(), flags, 0666);
+  int fd = AtAnyLength(path, [&](int directory, const char* name) {
+    return openat(directory, name, flags, 0666);
+  });
   if (fd < 0) return errno;
   struct stat info;
   if (fstat(fd, &info) != 0) return CloseWithError(fd, errno);

@@ -105,6 +105,15 @@ std::vector<Case> AllCases() {
   closed.err = Report("EInOutError", "I/O error " + std::to_string(EBADF));
   cases.push_back(closed);
 
+  // Longer than the system takes in one piece.
+  std::string dots;
+  while (dots.size() < 5000) dots += "./";
+  Case long_path = Small("path_of_5000_characters");
+  long_path.arguments = {dots + "a.fsd"};
+  long_path.files.push_back({"a_00.msg.z", "LONG"});
+  long_path.written = {{"new/a.fsd", Table(kHeaderWord, {{0x10, 1}}) + "LONG"}};
+  cases.push_back(long_path);
+
   Case no_input;
   no_input.name = "no_argument_and_no_input_handle";
   no_input.options.input_closed = true;

@@ -14,7 +14,8 @@ std::string Done() { return "Done.\r\n"; }
 
 std::string ReadFailure() { return Report("EReadError", "Stream read error"); }
 
-// The spec-sized example: slots at 100, 0, 40 and 100 in a 180-byte archive.
+// Slots at 100, 0, 40 and 100 (hexadecimal) in a 180-byte archive: every
+// placement rule at once, two entries sharing an offset among them.
 Case WorkedExample() {
   std::string old = OldArchive(
       kHeaderWord, {{0x100, 0xA0}, {0, 0xA1}, {0x40, 0xA2}, {0x100, 0xA3}}, 0x180);
