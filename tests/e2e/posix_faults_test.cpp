@@ -122,6 +122,22 @@ std::vector<Case> AllCases() {
   return cases;
 }
 
+TEST(HostileCount, CostsNoMemoryTheFileCannotBack) {
+  // 178956970 slots of 12 bytes would be 2 GiB; the file holds one.
+  ScratchDir dir;
+  WriteBytes(dir / "a.fsd", Word(178956970) + Word(kHeaderWord) + Word(0x10) + Word(1));
+  fs::create_directory(dir / "new");
+  RunOptions options;
+#ifndef FSDPACK_SANITIZED  // sanitizers reserve far more address space
+  // Even reserving what the count announces would fail here.
+  options.address_space_limit = uint64_t{1} << 30;
+#endif
+  RunResult result = RunProgram(FsdpackPath(), {"a.fsd"}, dir.path(), options);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("\r\nStream read error.\r\n"), std::string::npos) << result.err;
+  EXPECT_LT(result.peak_memory_kib, 32u << 10);
+}
+
 class PosixFaultCase : public testing::TestWithParam<Case> {};
 
 TEST_P(PosixFaultCase, Outcome) { CheckCase(GetParam()); }

@@ -19,12 +19,14 @@ struct RunOptions {
   bool input_closed = false;  // no standard input handle at all
   StdoutTo stdout_to = StdoutTo::kCapture;
   uint64_t file_size_limit = 0;  // RLIMIT_FSIZE where nonzero
+  uint64_t address_space_limit = 0;  // RLIMIT_AS where nonzero
 };
 
 struct RunResult {
   int status = -1;  // exit status; -1 when killed by a signal
   std::string out;
   std::string err;
+  uint64_t peak_memory_kib = 0;  // resident set, where the system tells
 };
 
 // Runs `program` with `arguments` in `directory` and waits for it.

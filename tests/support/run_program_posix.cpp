@@ -56,14 +56,20 @@ RunResult RunProgram(const std::string& program,
       struct rlimit limit = {options.file_size_limit, options.file_size_limit};
       setrlimit(RLIMIT_FSIZE, &limit);
     }
+    if (options.address_space_limit != 0) {
+      struct rlimit limit = {options.address_space_limit, options.address_space_limit};
+      setrlimit(RLIMIT_AS, &limit);
+    }
     execv(program.c_str(), argv.data());
     _exit(127);
   }
   if (pipe_ends[1] >= 0) close(pipe_ends[1]);
   int wait_status = 0;
-  while (waitpid(child, &wait_status, 0) < 0) {
+  struct rusage usage = {};
+  while (wait4(child, &wait_status, 0, &usage) < 0) {
   }
   RunResult result;
+  result.peak_memory_kib = static_cast<uint64_t>(usage.ru_maxrss);
   result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
   if (options.stdout_to == StdoutTo::kCapture) result.out = ReadBytes(out);
   result.err = ReadBytes(err);
