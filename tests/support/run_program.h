@@ -20,6 +20,9 @@ struct RunOptions {
   StdoutTo stdout_to = StdoutTo::kCapture;
   uint64_t file_size_limit = 0;  // RLIMIT_FSIZE where nonzero
   uint64_t address_space_limit = 0;  // RLIMIT_AS where nonzero
+  // Windows: the command line after the program's name exactly as given,
+  // instead of the arguments each in double quotes.
+  std::string raw_command_line;
 };
 
 struct RunResult {

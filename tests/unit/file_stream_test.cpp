@@ -95,16 +95,18 @@ TEST_F(FileStreamTest, RewritesEarlierBytesAndReadsBack) {
 
 TEST_F(FileStreamTest, HeldFilesCannotBeOpenedAgain) {
   WriteBytes(Path("held"), "precious");
-  FileStream held(Path("held"), FileMode::kOpenRead);
-  Failure reopen = FailureOf([&] { FileStream again(Path("held"), FileMode::kOpenRead); });
-  EXPECT_EQ(reopen.kind, ErrorKind::EFOpenError);
-  EXPECT_EQ(reopen.message,
-            "Cannot open file \"" + Path("held") + "\". " + TextOf(SystemError::kHeld));
-  Failure recreate =
-      FailureOf([&] { FileStream again(Path("held"), FileMode::kCreateReadWrite); });
-  EXPECT_EQ(recreate.kind, ErrorKind::EFCreateError);
-  EXPECT_EQ(recreate.message,
-            "Cannot create file \"" + Path("held") + "\". " + TextOf(SystemError::kHeld));
+  {
+    FileStream held(Path("held"), FileMode::kOpenRead);
+    Failure reopen = FailureOf([&] { FileStream again(Path("held"), FileMode::kOpenRead); });
+    EXPECT_EQ(reopen.kind, ErrorKind::EFOpenError);
+    EXPECT_EQ(reopen.message,
+              "Cannot open file \"" + Path("held") + "\". " + TextOf(SystemError::kHeld));
+    Failure recreate =
+        FailureOf([&] { FileStream again(Path("held"), FileMode::kCreateReadWrite); });
+    EXPECT_EQ(recreate.kind, ErrorKind::EFCreateError);
+    EXPECT_EQ(recreate.message,
+              "Cannot create file \"" + Path("held") + "\". " + TextOf(SystemError::kHeld));
+  }
   EXPECT_EQ(ReadBytes(Path("held")), "precious");
 }
 

@@ -1,0 +1,63 @@
+// What only Windows shows: its own command-line splitting, backslash paths
+// and files held by another process.
+
+#include <gtest/gtest.h>
+
+#include "e2e/harness.h"
+#include "support/archive_builder.h"
+
+namespace {
+
+constexpr uint32_t kHeaderWord = 0xBEEF;
+
+std::string SmallArchive() { return OldArchive(kHeaderWord, {{0x10, 1}}, 0x20); }
+
+Case Small(const std::string& name, const std::string& path) {
+  Case c;
+  c.name = name;
+  c.files = {{path, SmallArchive()}};
+  c.options.raw_command_line = path;
+  c.out = Listing({{0x10, 0x10}}) + "Done.\r\n";
+  c.written = {{"new/" + path, SmallArchive()}};
+  return c;
+}
+
+std::vector<Case> AllCases() {
+  Case nested = Small("backslash_path_goes_below_new", "pack/data.fsd");
+  nested.options.raw_command_line = "pack\\data.fsd";
+  nested.files.push_back({"pack/data_00.msg.z", "BACKSLASH"});
+  nested.setup = [](const ScratchDir& dir) {
+    std::filesystem::create_directories(dir / "new/pack");
+  };
+  nested.written = {{"new/pack/data.fsd", Table(kHeaderWord, {{0x10, 1}}) + "BACKSLASH"}};
+
+  Case quoted = Small("quoted_argument_with_blanks", "my data.fsd");
+  quoted.options.raw_command_line = "  \"my data.fsd\"  ignored.fsd";
+
+  Case empty = Small("only_an_empty_pair_of_quotes", "a.fsd");
+  empty.options.raw_command_line = "\"\"";
+  empty.out = "Give me a archive!\r\n";
+  empty.written = {};
+
+  Case held = Small("archive_held_by_another_process", "a.fsd");
+  held.held = {"a.fsd"};
+  held.out = "";
+  held.err = Report("EFOpenError", CannotOpen("a.fsd", SystemError::kHeld));
+  held.written = {};
+
+  Case closed_pipe = Small("stdout_to_a_closed_pipe", "a.fsd");
+  closed_pipe.options.stdout_to = StdoutTo::kClosedPipe;
+  closed_pipe.err = Report("EInOutError", "I/O error 232");
+  return {nested, quoted, empty, held, closed_pipe};
+}
+
+class WindowsCase : public testing::TestWithParam<Case> {};
+
+TEST_P(WindowsCase, Outcome) { CheckCase(GetParam()); }
+
+INSTANTIATE_TEST_SUITE_P(EndToEnd, WindowsCase, testing::ValuesIn(AllCases()),
+                         [](const testing::TestParamInfo<Case>& info) {
+                           return info.param.name;
+                         });
+
+}  // namespace
