@@ -67,13 +67,14 @@ void PrintListing(const TMas& items) {
 // order, and records where the block starts.
 void PlaceBlocks(const std::string& Path, TMas& items, FileStream& old,
                  FileStream& created) {
+  ReplacementLookup replacements = PrepareReplacementLookup(Path);
   for (TEntry& entry : items) {
     if (entry.Offset == 0) continue;
     old.SetPosition(entry.Offset);
     uint64_t start = BlockStart(created.Position());
     created.SetPosition(start);
     entry.Offset = static_cast<uint32_t>(start);
-    if (!AppendReplacement(Path, entry.Index, created))
+    if (!AppendReplacement(replacements, entry.Index, created))
       created.CopyFrom(old, entry.Length);
   }
 }

@@ -1,9 +1,11 @@
 #ifndef FSDPACK_ARCHIVE_REPLACEMENT_H_
 #define FSDPACK_ARCHIVE_REPLACEMENT_H_
 
+#include <stddef.h>
 #include <stdint.h>
 
 #include <string>
+#include <unordered_set>
 
 class FileStream;
 
@@ -19,8 +21,27 @@ std::string ReplaceAll(std::string Text, const std::string& Pattern,
 // data.fsd, entry 10: data_0A.msg.z.
 std::string ReplacementName(const std::string& Path, uint32_t Index);
 
+// Finds the replacement files of one archive. Testing every entry's name
+// costs a system call per entry; where all names lie in one directory, one
+// listing of it rules out the names that are not there, and only the names it
+// holds (ignoring ASCII case, for file systems that do) are tested. The answer
+// is the same either way: a link counts by what it points to, a directory
+// never counts.
+struct ReplacementLookup {
+  std::string path;
+  size_t directory_length = 0;  // Path's directory part
+  bool listed = false;
+  std::unordered_set<std::string> listed_names;  // in lower case
+};
+
+ReplacementLookup PrepareReplacementLookup(const std::string& Path);
+
+// The name of entry Index's replacement file, or "" when it has none.
+std::string FindReplacement(const ReplacementLookup& lookup, uint32_t Index);
+
 // Appends the whole replacement file of entry Index to `target` and returns
 // true, or returns false when there is none.
-bool AppendReplacement(const std::string& Path, uint32_t Index, FileStream& target);
+bool AppendReplacement(const ReplacementLookup& lookup, uint32_t Index,
+                       FileStream& target);
 
 #endif  // FSDPACK_ARCHIVE_REPLACEMENT_H_

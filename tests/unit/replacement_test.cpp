@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "archive/replacement.h"
+#include "platform/file_stream.h"
+#include "platform/paths.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
@@ -43,6 +46,46 @@ TEST(ReplacementName, TwoOrMoreUpperCaseDigits) {
       {"data.fsd.bak", 1, "data_01.msg.z.bak"},
   };
   for (const auto& c : cases) EXPECT_EQ(ReplacementName(c.path, c.index), c.name);
+}
+
+}  // namespace
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The listing must find exactly what testing every name finds.
+TEST(ReplacementLookup, AnswersAsTestingEveryNameWould) {
+  ScratchDir dir;
+  WriteBytes(dir / "pack/data.fsd", "archive");
+  WriteBytes(dir / "pack/data_00.msg.z", "file");
+  WriteBytes(dir / "pack/data_0A.msg.z", "file");
+  WriteBytes(dir / "pack/DATA_01.msg.z", "other case");
+  WriteBytes(dir / "pack/data_0b.msg.z", "lower-case digits");
+  WriteBytes(dir / "pack/data_100.msg.z", "three digits");
+  WriteBytes(dir / "pack/data_0100.msg.z", "four digits, not a name");
+  fs::create_directories(dir / "pack/data_02.msg.z");
+  WriteBytes(dir / "x.fsd/y_03.msg.z", "wrong directory");
+  WriteBytes(dir / "x_03.msg.z/y_03.msg.z", "directory part replaced");
+  WriteBytes(dir / "DATA.FSD", "upper-case archive");
+  std::error_code no_links;
+  fs::create_symlink("data_00.msg.z", dir / "pack/data_04.msg.z", no_links);
+  fs::create_symlink("data_02.msg.z", dir / "pack/data_05.msg.z", no_links);
+  fs::create_symlink("missing", dir / "pack/data_06.msg.z", no_links);
+
+  std::string base = dir.path().string() + kPathSeparator;
+  const std::string paths[] = {base + "pack/data.fsd", base + "x.fsd/y.fsd",
+                               base + "DATA.FSD", base + "missing/data.fsd"};
+  for (const std::string& path : paths) {
+    ReplacementLookup lookup = PrepareReplacementLookup(path);
+    for (uint32_t index = 0; index < 0x110; ++index) {
+      std::string name = ReplacementName(path, index);
+      EXPECT_EQ(FindReplacement(lookup, index), FileExists(name) ? name : "")
+          << path << " " << index;
+    }
+  }
+  EXPECT_TRUE(PrepareReplacementLookup(paths[0]).listed);
+  EXPECT_FALSE(PrepareReplacementLookup(paths[1]).listed);
 }
 
 }  // namespace

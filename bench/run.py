@@ -1,0 +1,152 @@
+#!/usr/bin/env python3
+"""Times fsdpack against a plain file copy of the same archive.
+
+Generates archives in a scratch directory (tmpfs by default), runs fsdpack and
+`cp --reflink=never` interleaved, and prints medians, ratios and peak memory.
+Each fsdpack result is checked byte for byte against the build without fast
+paths (FSDPACK_FAST_PATHS=OFF).
+"""
+
+import argparse
+import os
+import random
+import shutil
+import statistics
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+
+def make_archive(path, sizes, seed):
+    """Writes an archive whose entries have the given sizes, back to back."""
+    rng = random.Random(seed)
+    count = len(sizes)
+    table_end = 8 + 8 * count
+    offsets = []
+    position = table_end
+    for size in sizes:
+        offsets.append(position)
+        position += size
+    with open(path, "wb") as out:
+        table = bytearray(struct.pack("<II", count, 0x5EED))
+        for index, offset in enumerate(offsets):
+            table += struct.pack("<II", offset, index)
+        out.write(table)
+        block = rng.randbytes(1 << 20)
+        left = position - table_end
+        while left > 0:
+            piece = block[: min(left, len(block))]
+            out.write(piece)
+            left -= len(piece)
+
+
+# A child's peak memory counts what its parent had when it forked, so the
+# peak is taken by the small /usr/bin/time rather than by this Python.
+TIME = "/usr/bin/time"
+
+
+def run(command, cwd):
+    """Runs a command; returns (seconds, peak resident KiB)."""
+    report = tempfile.NamedTemporaryFile("r")
+    start = time.perf_counter()
+    process = subprocess.run([TIME, "-o", report.name, "-f", "%M"] + command, cwd=cwd,
+                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    seconds = time.perf_counter() - start
+    if process.returncode != 0:
+        sys.exit(f"{command} failed: {process.stderr.decode()}")
+    return seconds, int(report.read().split()[-1])
+
+
+def scenario(args, work, name, sizes, replaced_every=0):
+    directory = os.path.join(work, name)
+    os.makedirs(os.path.join(directory, "new"))
+    archive = os.path.join(directory, "a.fsd")
+    make_archive(archive, sizes, seed=len(sizes))
+    if replaced_every:
+        rng = random.Random(1)
+        for index in range(0, len(sizes), replaced_every):
+            with open(os.path.join(directory, "a_%02X.msg.z" % index), "wb") as out:
+                out.write(rng.randbytes(rng.randint(2048, 3072)))
+    size = os.path.getsize(archive)
+    output = os.path.join(directory, "new", "a.fsd")
+    copy = os.path.join(directory, "copy.fsd")
+
+    def clean():
+        for path in (output, copy):
+            if os.path.exists(path):
+                os.remove(path)
+        if args.sync:
+            os.sync()
+
+    fsdpack_times, cp_times, peaks = [], [], []
+    for _ in range(args.repeat):
+        clean()
+        seconds, peak = run([args.fsdpack, "a.fsd"], directory)
+        fsdpack_times.append(seconds)
+        peaks.append(peak)
+        clean()
+        seconds, _ = run(["cp", "--reflink=never", archive, copy], directory)
+        cp_times.append(seconds)
+    identical = "skipped"
+    if args.plain:
+        clean()
+        run([args.fsdpack, "a.fsd"], directory)
+        os.rename(output, output + ".fast")
+        run([args.plain, "a.fsd"], directory)
+        identical = "yes" if filecmp(output, output + ".fast") else "NO"
+        os.remove(output + ".fast")
+    fsdpack_median = statistics.median(fsdpack_times)
+    cp_median = statistics.median(cp_times)
+    print(f"{name:<28} {size / (1 << 20):9.1f} {len(sizes):>9} "
+          f"{fsdpack_median:9.3f} {cp_median:9.3f} "
+          f"{fsdpack_median / cp_median:6.2f} {max(peaks) / 1024:8.1f}  {identical}",
+          flush=True)
+    shutil.rmtree(directory)
+    return fsdpack_median
+
+
+def filecmp(a, b):
+    with open(a, "rb") as x, open(b, "rb") as y:
+        while True:
+            p, q = x.read(1 << 20), y.read(1 << 20)
+            if p != q:
+                return False
+            if not p:
+                return True
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--fsdpack", default="build/fsdpack")
+    parser.add_argument("--plain", default="build-plain/fsdpack",
+                        help="fsdpack built without fast paths, for the byte check ('' skips)")
+    parser.add_argument("--dir", default="/dev/shm", help="where the archives are made")
+    parser.add_argument("--repeat", type=int, default=5)
+    parser.add_argument("--sync", action="store_true", help="sync before every timed run")
+    args = parser.parse_args()
+    if not os.path.exists(TIME):
+        sys.exit("needs /usr/bin/time (apt-get install time)")
+    args.fsdpack = os.path.abspath(args.fsdpack)
+    args.plain = os.path.abspath(args.plain) if args.plain else ""
+
+    rng = random.Random(7)
+    work = tempfile.mkdtemp(prefix="fsdpack-bench-", dir=args.dir)
+    try:
+        print(f"{'scenario':<28} {'MiB':>9} {'entries':>9} {'fsdpack s':>9} "
+              f"{'cp s':>9} {'ratio':>6} {'peak MiB':>8}  identical")
+        scenario(args, work, "64 x 16 MiB", [16 << 20] * 64)
+        small = [rng.randint(2048, 3072) for _ in range(100_000)]
+        scenario(args, work, "100k x 2-3 KiB", small)
+        scenario(args, work, "100k x 2-3 KiB, 10% replaced", small, replaced_every=10)
+        scenario(args, work, "10k x 16 B", [16] * 10_000)
+        t100k = scenario(args, work, "100k x 16 B", [16] * 100_000)
+        t1m = scenario(args, work, "1M x 16 B", [16] * 1_000_000)
+        print(f"1M / 100k entries of 16 B: {t1m / t100k:.1f}x the time")
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,19 @@
+#include <dirent.h>
+#include <errno.h>
+
+#include "platform/directory.h"
+
+size_t DirectoryPartLength(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? 0 : slash + 1;
+}
+
+bool ListDirectory(const std::string& directory_part, std::vector<std::string>* names) {
+  DIR* directory = opendir(directory_part.empty() ? "." : directory_part.c_str());
+  if (directory == nullptr) return false;
+  errno = 0;
+  while (const struct dirent* entry = readdir(directory)) names->push_back(entry->d_name);
+  bool complete = errno == 0;
+  closedir(directory);
+  return complete;
+}
