@@ -60,6 +60,8 @@ def run(command, cwd):
 
 
 def scenario(args, work, name, sizes, replaced_every=0):
+    if args.only not in name:
+        return 1.0
     directory = os.path.join(work, name)
     os.makedirs(os.path.join(directory, "new"))
     archive = os.path.join(directory, "a.fsd")
@@ -125,6 +127,7 @@ def main():
     parser.add_argument("--dir", default="/dev/shm", help="where the archives are made")
     parser.add_argument("--repeat", type=int, default=5)
     parser.add_argument("--sync", action="store_true", help="sync before every timed run")
+    parser.add_argument("--only", default="", help="run only the scenarios whose name holds this")
     args = parser.parse_args()
     if not os.path.exists(TIME):
         sys.exit("needs /usr/bin/time (apt-get install time)")

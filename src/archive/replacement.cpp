@@ -9,9 +9,10 @@
 namespace {
 
 const char kPattern[] = ".fsd";
+const char kExtension[] = ".msg.z";
 
 std::string ReplacementFor(uint32_t Index) {
-  return "_" + FormatHex(Index, 2) + ".msg.z";
+  return "_" + FormatHex(Index, 2) + kExtension;
 }
 
 std::string LowerCase(std::string text) {
@@ -27,6 +28,26 @@ bool FoldsPredictably(const std::string& leaf) {
   for (char c : leaf)
     if (static_cast<unsigned char>(c) >= 0x80) return false;
   return leaf.empty() || (leaf.back() != '.' && leaf.back() != ' ');
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// The index whose digits `digits` (lower case) are: at least two, and no
+// leading zero beyond those two. -1 for anything else.
+int64_t IndexOfDigits(const std::string& digits) {
+  if (digits.size() < 2 || digits.size() > 8 || (digits.size() > 2 && digits[0] == '0'))
+    return -1;
+  int64_t index = 0;
+  for (char c : digits) {
+    int value = HexValue(c);
+    if (value < 0) return -1;
+    index = index * 16 + value;
+  }
+  return index;
 }
 
 }  // namespace
@@ -52,48 +73,37 @@ std::string ReplacementName(const std::string& Path, uint32_t Index) {
 ReplacementLookup PrepareReplacementLookup(const std::string& Path) {
   ReplacementLookup lookup;
   lookup.path = Path;
-  lookup.directory_length = DirectoryPartLength(Path);
-  std::string directory = Path.substr(0, lookup.directory_length);
-  // A ".fsd" in the directory part puts every entry's name in a directory
-  // of its own.
-  if (directory.find(kPattern) != std::string::npos ||
-      !FoldsPredictably(Path.substr(lookup.directory_length)))
+  size_t directory_length = DirectoryPartLength(Path);
+  std::string directory = Path.substr(0, directory_length);
+  std::string leaf = Path.substr(directory_length);
+  // A ".fsd" in the directory part puts every entry's name in a directory of
+  // its own; with no ".fsd" or several, the names are not "_<index>" plus
+  // the same text on both sides.
+  size_t pattern = leaf.find(kPattern);
+  if (directory.find(kPattern) != std::string::npos || pattern == std::string::npos ||
+      leaf.find(kPattern, pattern + 1) != std::string::npos || !FoldsPredictably(leaf))
     return lookup;
   std::vector<std::string> names;
   if (!ListDirectory(directory, &names)) return lookup;
-  // Keep only what some entry's name could be: the leaf's text before its
-  // first ".fsd", the replacement, and its text after the last one.
-  // (Found case-sensitively, compared folded.)
-  std::string leaf = Path.substr(lookup.directory_length);
-  size_t first = leaf.find(kPattern);
-  std::string head = LowerCase(leaf.substr(0, first));
-  std::string tail =
-      first == std::string::npos ? "" : LowerCase(leaf.substr(leaf.rfind(kPattern) + 4));
-  leaf = LowerCase(leaf);
+  std::string head = LowerCase(leaf.substr(0, pattern)) + "_";
+  std::string tail = kExtension + LowerCase(leaf.substr(pattern + 4));
   for (const std::string& name : names) {
+    if (name.size() <= head.size() + tail.size()) continue;
     std::string folded = LowerCase(name);
-    bool possible = first == std::string::npos
-                        ? folded == leaf
-                        : folded.size() >= head.size() + tail.size() &&
-                              folded.compare(0, head.size(), head) == 0 &&
-                              folded.compare(folded.size() - tail.size(), tail.size(), tail) == 0 &&
-                              folded.find(".msg.z") != std::string::npos;
-    if (possible) lookup.listed_names.insert(folded);
+    if (folded.compare(0, head.size(), head) != 0 ||
+        folded.compare(folded.size() - tail.size(), tail.size(), tail) != 0)
+      continue;
+    int64_t index = IndexOfDigits(
+        folded.substr(head.size(), folded.size() - head.size() - tail.size()));
+    if (index >= 0) lookup.listed_indexes.insert(static_cast<uint32_t>(index));
   }
   lookup.listed = true;
   return lookup;
 }
 
 std::string FindReplacement(const ReplacementLookup& lookup, uint32_t Index) {
-  std::string name;
-  if (lookup.listed) {
-    std::string leaf = ReplaceAll(lookup.path.substr(lookup.directory_length),
-                                  kPattern, ReplacementFor(Index));
-    if (lookup.listed_names.count(LowerCase(leaf)) == 0) return "";
-    name = lookup.path.substr(0, lookup.directory_length) + leaf;
-  } else {
-    name = ReplacementName(lookup.path, Index);
-  }
+  if (lookup.listed && lookup.listed_indexes.count(Index) == 0) return "";
+  std::string name = ReplacementName(lookup.path, Index);
   return FileExists(name) ? name : "";
 }
 

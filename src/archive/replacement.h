@@ -22,16 +22,15 @@ std::string ReplaceAll(std::string Text, const std::string& Pattern,
 std::string ReplacementName(const std::string& Path, uint32_t Index);
 
 // Finds the replacement files of one archive. Testing every entry's name
-// costs a system call per entry; where all names lie in one directory, one
-// listing of it rules out the names that are not there, and only the names it
-// holds (ignoring ASCII case, for file systems that do) are tested. The answer
-// is the same either way: a link counts by what it points to, a directory
-// never counts.
+// costs a system call per entry. Where all names lie in one directory and
+// differ only in the index, one listing of that directory tells which entries
+// may have a file (its name there, ignoring ASCII case for the file systems
+// that do), and only those names are tested. The answer is the same either
+// way: a link counts by what it points to, a directory never counts.
 struct ReplacementLookup {
   std::string path;
-  size_t directory_length = 0;  // Path's directory part
   bool listed = false;
-  std::unordered_set<std::string> listed_names;  // in lower case
+  std::unordered_set<uint32_t> listed_indexes;
 };
 
 ReplacementLookup PrepareReplacementLookup(const std::string& Path);

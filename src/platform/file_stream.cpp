@@ -53,8 +53,10 @@ void FileStream::Close() {
   file_ = kNoFile;
 }
 
-void FileStream::EnsureBuffer() {
-  if (buffer_.empty()) buffer_.resize(kBufferSize);
+void FileStream::EnsureBuffer(size_t size) {
+  if (buffer_size_ >= size) return;
+  buffer_.reset(new char[size]);
+  buffer_size_ = size;
 }
 
 size_t FileStream::CachedAt(uint64_t position) const {
@@ -71,11 +73,11 @@ void FileStream::FillCache() {
   buffer_used_ = 0;
   if (position_ >= end_) return;
   // A small file needs no more buffer than it has bytes.
-  if (buffer_.empty())
-    buffer_.resize(static_cast<size_t>(std::min<uint64_t>(kBufferSize, end_)));
-  while (buffer_used_ < buffer_.size()) {
-    int64_t got = NativeReadAt(file_, buffer_.data() + buffer_used_,
-                               buffer_.size() - buffer_used_,
+  if (buffer_size_ == 0)
+    EnsureBuffer(static_cast<size_t>(std::min<uint64_t>(kBufferSize, end_)));
+  while (buffer_used_ < buffer_size_) {
+    int64_t got = NativeReadAt(file_, buffer_.get() + buffer_used_,
+                               buffer_size_ - buffer_used_,
                                buffer_start_ + buffer_used_);
     if (got <= 0) break;
     buffer_used_ += static_cast<size_t>(got);
@@ -92,7 +94,7 @@ void FileStream::ReadBuffer(void* data, size_t count) {
       if (cached == 0) Raise(ErrorKind::EReadError, kStreamReadError);
     }
     size_t n = std::min(count, cached);
-    memcpy(out, buffer_.data() + (position_ - buffer_start_), n);
+    memcpy(out, buffer_.get() + (position_ - buffer_start_), n);
     out += n;
     count -= n;
     position_ += n;
@@ -101,7 +103,7 @@ void FileStream::ReadBuffer(void* data, size_t count) {
 
 void FileStream::Flush() {
   if (!pending_ || buffer_used_ == 0) return;
-  const char* data = buffer_.data();
+  const char* data = buffer_.get();
   size_t left = buffer_used_;
   uint64_t at = buffer_start_;
   // Whatever happens, this data is not offered again.
@@ -116,10 +118,11 @@ void FileStream::Flush() {
 }
 
 char* FileStream::ReserveAppend(size_t count) {
-  EnsureBuffer();
   if (!pending_) {
+    // Read-ahead is dropped: what this stream writes may change it.
     pending_ = true;
     buffer_used_ = 0;
+    EnsureBuffer(kBufferSize);
   }
   uint64_t buffered_end = buffer_start_ + buffer_used_;
   if (buffer_used_ > 0 && position_ != buffered_end) {
@@ -127,16 +130,16 @@ char* FileStream::ReserveAppend(size_t count) {
     // in the same write as the data after them; any other jump writes first.
     uint64_t gap = position_ - buffered_end;
     if (position_ > buffered_end && buffered_end == end_ &&
-        gap + count <= buffer_.size() - buffer_used_) {
-      memset(buffer_.data() + buffer_used_, 0, static_cast<size_t>(gap));
+        gap + count <= buffer_size_ - buffer_used_) {
+      memset(buffer_.get() + buffer_used_, 0, static_cast<size_t>(gap));
       buffer_used_ += static_cast<size_t>(gap);
     } else {
       Flush();
     }
   }
-  if (count > buffer_.size() - buffer_used_) Flush();
+  if (count > buffer_size_ - buffer_used_) Flush();
   if (buffer_used_ == 0) buffer_start_ = position_;
-  return buffer_.data() + buffer_used_;
+  return buffer_.get() + buffer_used_;
 }
 
 void FileStream::CommitAppend(size_t count) {
@@ -182,7 +185,7 @@ uint64_t FileStream::Transfer(FileStream& source, uint64_t count) {
       size_t n = static_cast<size_t>(std::min<uint64_t>(
           std::min<uint64_t>(left, cached), kBufferSize));
       memcpy(ReserveAppend(n),
-             source.buffer_.data() + (source.position_ - source.buffer_start_),
+             source.buffer_.get() + (source.position_ - source.buffer_start_),
              n);
       CommitAppend(n);
       source.position_ += n;
@@ -204,8 +207,10 @@ uint64_t FileStream::Transfer(FileStream& source, uint64_t count) {
       // tell that from the end of the source.
       if (n < 0) kernel_copy_usable = false;
     }
-    if (left >= kBufferSize / 2) {
-      // Large pieces go straight from the source into this stream's buffer.
+    uint64_t rest_of_source = source.end_ > source.position_ ? source.end_ - source.position_ : 0;
+    if (left >= kBufferSize / 2 || left >= rest_of_source) {
+      // Large pieces, and the last piece of a source, go straight from the
+      // source into this stream's buffer: reading ahead would gain nothing.
       size_t want = static_cast<size_t>(std::min<uint64_t>(left, kBufferSize));
       char* to = ReserveAppend(want);
       int64_t got = NativeReadAt(source.file_, to, want, source.position_);

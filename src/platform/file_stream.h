@@ -5,7 +5,7 @@
 #include <stdint.h>
 
 #include <string>
-#include <vector>
+#include <memory>
 
 // True when `path` names an existing file that is not a directory; a link
 // counts by what it points to.
@@ -66,13 +66,15 @@ class FileStream {
   size_t CachedAt(uint64_t position) const;
   void FillCache();
   void Flush();
-  void EnsureBuffer();
+  void EnsureBuffer(size_t size);
 
   intptr_t file_;
   uint64_t position_ = 0;
   uint64_t end_ = 0;  // file size, counting what waits in the buffer
-  // Holds either data not yet written (pending_) or data read ahead.
-  std::vector<char> buffer_;
+  // Holds either data not yet written (pending_) or data read ahead; left
+  // uninitialized, since only what was put there is ever used.
+  std::unique_ptr<char[]> buffer_;
+  size_t buffer_size_ = 0;
   uint64_t buffer_start_ = 0;  // file position of buffer_[0]
   size_t buffer_used_ = 0;
   bool pending_ = false;

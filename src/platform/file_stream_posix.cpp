@@ -133,7 +133,7 @@ bool NativeTruncate(intptr_t file, uint64_t size) {
 
 int64_t NativeCopy(intptr_t from, uint64_t from_offset, intptr_t to,
                    uint64_t to_offset, uint64_t count) {
-#if defined(__linux__) && !defined(FSDPACK_PLAIN_COPY)
+#if defined(__linux__) && !defined(FSDPACK_NO_FAST_PATHS)
   off_t in = static_cast<off_t>(from_offset);
   off_t out = static_cast<off_t>(to_offset);
   // One call moves at most about 2 GiB.

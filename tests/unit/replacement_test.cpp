@@ -68,14 +68,20 @@ TEST(ReplacementLookup, AnswersAsTestingEveryNameWould) {
   WriteBytes(dir / "x.fsd/y_03.msg.z", "wrong directory");
   WriteBytes(dir / "x_03.msg.z/y_03.msg.z", "directory part replaced");
   WriteBytes(dir / "DATA.FSD", "upper-case archive");
+  WriteBytes(dir / "two.fsd.fsd", "two patterns");
+  WriteBytes(dir / "two_07.msg.z_07.msg.z", "two indexes");
+  WriteBytes(dir / "tail.fsd.bak", "text after the pattern");
+  WriteBytes(dir / "tail_08.msg.z.bak", "replacement");
+  WriteBytes(dir / "tail_09.msg.z", "no tail, not a name");
   std::error_code no_links;
   fs::create_symlink("data_00.msg.z", dir / "pack/data_04.msg.z", no_links);
   fs::create_symlink("data_02.msg.z", dir / "pack/data_05.msg.z", no_links);
   fs::create_symlink("missing", dir / "pack/data_06.msg.z", no_links);
 
   std::string base = dir.path().string() + kPathSeparator;
-  const std::string paths[] = {base + "pack/data.fsd", base + "x.fsd/y.fsd",
-                               base + "DATA.FSD", base + "missing/data.fsd"};
+  const std::string paths[] = {base + "pack/data.fsd",    base + "x.fsd/y.fsd",
+                               base + "DATA.FSD",         base + "missing/data.fsd",
+                               base + "two.fsd.fsd",      base + "tail.fsd.bak"};
   for (const std::string& path : paths) {
     ReplacementLookup lookup = PrepareReplacementLookup(path);
     for (uint32_t index = 0; index < 0x110; ++index) {
@@ -85,6 +91,7 @@ TEST(ReplacementLookup, AnswersAsTestingEveryNameWould) {
     }
   }
   EXPECT_TRUE(PrepareReplacementLookup(paths[0]).listed);
+  EXPECT_TRUE(PrepareReplacementLookup(paths[5]).listed);
   EXPECT_FALSE(PrepareReplacementLookup(paths[1]).listed);
 }
 
