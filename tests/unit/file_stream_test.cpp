@@ -56,7 +56,8 @@ TEST_F(FileStreamTest, ShortSourceKeepsOnlyWholeChunks) {
     size_t requested;
     size_t kept;
   } cases[] = {{100, 150, 0}, {61440, 61441, 61440}, {200000, 300000, 3 * 61440},
-               {2 * 61440 + 1, 5 << 20, 2 * 61440}};
+               {2 * 61440 + 1, 5 << 20, 2 * 61440},
+               {1000000, 2000000, 16 * 61440}};  // large enough for a kernel copy
   for (const auto& c : cases) {
     std::string data = Filler(c.available, 9);
     WriteBytes(Path("source"), data);
