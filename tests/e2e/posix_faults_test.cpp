@@ -3,6 +3,7 @@
 // short.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "e2e/harness.h"
@@ -114,6 +115,15 @@ std::vector<Case> AllCases() {
   long_path.written = {{"new/a.fsd", Table(kHeaderWord, {{0x10, 1}}) + "LONG"}};
   cases.push_back(long_path);
 
+  // Bytes that are no UTF-8 and a leading "-" are names like any other.
+  for (std::string name : {std::string("-a"), std::string("\xC3\xA9t\xC3\xA9 \xFF")}) {
+    Case odd = Small("odd_name_" + std::to_string(cases.size()));
+    odd.files = {{name + ".fsd", SmallArchive()}, {name + "_00.msg.z", "ODD"}};
+    odd.arguments = {name + ".fsd"};
+    odd.written = {{"new/" + name + ".fsd", Table(kHeaderWord, {{0x10, 1}}) + "ODD"}};
+    cases.push_back(odd);
+  }
+
   Case no_input;
   no_input.name = "no_argument_and_no_input_handle";
   no_input.options.input_closed = true;
@@ -141,6 +151,81 @@ TEST(HostileCount, CostsNoMemoryTheFileCannotBack) {
   if (!sanitized) {
     EXPECT_LT(result.peak_memory_kib, 32u << 10);
   }
+}
+
+// Permissions do not stop root, which CI runs as.
+TEST(Permissions, UnreadableArchiveAndReplacementFail) {
+  if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
+  Case archive = Small("unreadable_archive");
+  archive.setup = [](const ScratchDir& dir) {
+    fs::permissions(dir / "a.fsd", fs::perms::none);
+  };
+  archive.out = "";
+  archive.err = Report("EFOpenError", CannotOpen("a.fsd", SystemError::kAccessDenied));
+  archive.written = {};
+  CheckCase(archive);
+
+  Case replacement = Small("unreadable_replacement");
+  replacement.files.push_back({"a_00.msg.z", "secret"});
+  replacement.setup = [](const ScratchDir& dir) {
+    fs::permissions(dir / "a_00.msg.z", fs::perms::none);
+  };
+  replacement.out = Listing({{0x10, 0x10}});
+  replacement.err =
+      Report("EFOpenError", CannotOpen("a_00.msg.z", SystemError::kAccessDenied));
+  replacement.written = {{"new/a.fsd", SmallArchive().substr(0, 0x10)}};
+  CheckCase(replacement);
+}
+
+// While one fsdpack works on an archive, a second one on the same archive
+// fails at once and the first finishes undisturbed.
+TEST(Concurrency, SecondRunOnAHeldArchiveFailsAndTheFirstCompletes) {
+  // Enough slots that the listing fills the pipe: the first run then waits,
+  // holding its files, until the test reads on.
+  constexpr uint32_t kSlots = 20000;
+  std::vector<Slot> slots(kSlots, Slot{0, 0});
+  uint32_t table_end = 8 + 8 * kSlots;
+  slots.back() = {table_end, 7};
+  std::string old = OldArchive(kHeaderWord, slots, table_end + 100);
+  slots.back().offset = table_end + 8;  // the next multiple of 16
+  std::string expected = Table(kHeaderWord, slots);
+  Put(&expected, table_end + 8, old.substr(table_end));
+
+  ScratchDir dir;
+  WriteBytes(dir / "a.fsd", old);
+  fs::create_directory(dir / "new");
+  int out[2];
+  ASSERT_EQ(pipe(out), 0);
+  pid_t first = fork();
+  ASSERT_GE(first, 0);
+  if (first == 0) {
+    if (chdir(dir.path().c_str()) != 0) _exit(120);
+    dup2(out[1], 1);
+    close(out[0]);
+    execl(FsdpackPath().c_str(), FsdpackPath().c_str(), "a.fsd", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(out[1]);
+  // Its first output means both files are open; the pipe then fills and
+  // holds it there.
+  std::string listing(1, '\0');
+  ASSERT_EQ(read(out[0], &listing[0], 1), 1);
+
+  RunResult second = RunProgram(FsdpackPath(), {"a.fsd"}, dir.path());
+  EXPECT_EQ(second.status, 1);
+  EXPECT_NE(second.err.find("EFOpenError"), std::string::npos) << second.err;
+  EXPECT_NE(second.err.find(TextOf(SystemError::kHeld)), std::string::npos) << second.err;
+
+  char buffer[1 << 16];
+  for (ssize_t got; (got = read(out[0], buffer, sizeof buffer)) > 0;)
+    listing.append(buffer, static_cast<size_t>(got));
+  close(out[0]);
+  int status = 0;
+  ASSERT_EQ(waitpid(first, &status, 0), first);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(listing.size(), BannerLine().size() + 19 * size_t{kSlots} + 7);
+  EXPECT_EQ(ReadBytes(dir / "new/a.fsd"), expected);
+  EXPECT_EQ(ReadBytes(dir / "a.fsd"), old);
 }
 
 class PosixFaultCase : public testing::TestWithParam<Case> {};

@@ -58,5 +58,6 @@ enum class SystemError {
   kPathNotFound,  // a directory on the way is missing
   kHeld,          // the file is held open by another stream
   kIsDirectory,   // a file was wanted, a directory is there
+  kAccessDenied,  // no right to open the file
 };
 std::string TextOf(SystemError error);

@@ -92,6 +92,7 @@ std::string TextOf(SystemError error) {
     case SystemError::kPathNotFound: return SystemErrorText(ENOENT);
     case SystemError::kHeld: return SystemErrorText(EWOULDBLOCK);
     case SystemError::kIsDirectory: return SystemErrorText(EISDIR);
+    case SystemError::kAccessDenied: return SystemErrorText(EACCES);
   }
   return "";
 }

@@ -87,7 +87,8 @@ std::string TextOf(SystemError error) {
   switch (error) {
     case SystemError::kPathNotFound: return SystemErrorText(ERROR_PATH_NOT_FOUND);
     case SystemError::kHeld: return SystemErrorText(ERROR_SHARING_VIOLATION);
-    case SystemError::kIsDirectory: return SystemErrorText(ERROR_ACCESS_DENIED);
+    case SystemError::kIsDirectory:
+    case SystemError::kAccessDenied: return SystemErrorText(ERROR_ACCESS_DENIED);
   }
   return "";
 }

@@ -52,7 +52,12 @@ std::map<std::string, std::string> SnapshotFiles(const fs::path& root) {
   for (auto it = fs::recursive_directory_iterator(root);
        it != fs::recursive_directory_iterator(); ++it) {
     if (it->is_symlink() || !it->is_regular_file()) continue;
+    // A file a test made unreadable is read with its owner's right restored
+    // for a moment.
+    fs::perms perms = it->status().permissions();
+    fs::permissions(it->path(), perms | fs::perms::owner_read);
     files[fs::relative(it->path(), root).generic_u8string()] = ReadBytes(it->path());
+    fs::permissions(it->path(), perms);
   }
   return files;
 }
