@@ -109,3 +109,7 @@ void CheckCase(const Case& c) {
   std::string differences = DescribeDifferences(expected, SnapshotFiles(dir.path()));
   EXPECT_EQ(differences, "");
 }
+
+std::string CaseName(const testing::TestParamInfo<Case>& info) { return info.param.name; }
+
+TEST_P(EndToEnd, Outcome) { CheckCase(GetParam()); }

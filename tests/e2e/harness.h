@@ -1,6 +1,8 @@
 #ifndef FSDPACK_TESTS_E2E_HARNESS_H_
 #define FSDPACK_TESTS_E2E_HARNESS_H_
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <ostream>
 #include <string>
@@ -51,5 +53,10 @@ std::string CannotCreate(const std::string& path, SystemError error);
 
 // Runs the case and checks every byte of its outcome.
 void CheckCase(const Case& c);
+
+// The suite every table of cases instantiates:
+//   INSTANTIATE_TEST_SUITE_P(Name, EndToEnd, testing::ValuesIn(cases), CaseName);
+class EndToEnd : public testing::TestWithParam<Case> {};
+std::string CaseName(const testing::TestParamInfo<Case>& info);
 
 #endif  // FSDPACK_TESTS_E2E_HARNESS_H_

@@ -228,13 +228,6 @@ TEST(Concurrency, SecondRunOnAHeldArchiveFailsAndTheFirstCompletes) {
   EXPECT_EQ(ReadBytes(dir / "a.fsd"), old);
 }
 
-class PosixFaultCase : public testing::TestWithParam<Case> {};
-
-TEST_P(PosixFaultCase, Outcome) { CheckCase(GetParam()); }
-
-INSTANTIATE_TEST_SUITE_P(EndToEnd, PosixFaultCase, testing::ValuesIn(AllCases()),
-                         [](const testing::TestParamInfo<Case>& info) {
-                           return info.param.name;
-                         });
+INSTANTIATE_TEST_SUITE_P(PosixFaults, EndToEnd, testing::ValuesIn(AllCases()), CaseName);
 
 }  // namespace

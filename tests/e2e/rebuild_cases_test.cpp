@@ -291,13 +291,6 @@ std::vector<Case> AllCases() {
   return cases;
 }
 
-class RebuildCase : public testing::TestWithParam<Case> {};
-
-TEST_P(RebuildCase, Outcome) { CheckCase(GetParam()); }
-
-INSTANTIATE_TEST_SUITE_P(EndToEnd, RebuildCase, testing::ValuesIn(AllCases()),
-                         [](const testing::TestParamInfo<Case>& info) {
-                           return info.param.name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Rebuild, EndToEnd, testing::ValuesIn(AllCases()), CaseName);
 
 }  // namespace

@@ -51,13 +51,6 @@ std::vector<Case> AllCases() {
   return {nested, quoted, empty, held, closed_pipe};
 }
 
-class WindowsCase : public testing::TestWithParam<Case> {};
-
-TEST_P(WindowsCase, Outcome) { CheckCase(GetParam()); }
-
-INSTANTIATE_TEST_SUITE_P(EndToEnd, WindowsCase, testing::ValuesIn(AllCases()),
-                         [](const testing::TestParamInfo<Case>& info) {
-                           return info.param.name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Windows, EndToEnd, testing::ValuesIn(AllCases()), CaseName);
 
 }  // namespace
