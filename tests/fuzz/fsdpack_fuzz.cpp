@@ -146,7 +146,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string part = input.substr(start, cut == std::string::npos ? cut : cut - start);
     if (!part.empty()) replacements[static_cast<unsigned char>(part[0])] = part.substr(1);
   }
-  for (unsigned index = 0; index < 256; ++index) unlink(ReplacementPath(index).c_str());
+  // Only the last input's files are left to remove.
+  static std::vector<unsigned> left_behind;
+  for (unsigned index : left_behind) unlink(ReplacementPath(index).c_str());
+  left_behind.clear();
+  for (const auto& replacement : replacements) left_behind.push_back(replacement.first);
   unlink(kNewArchive);
   Spill(kArchive, old);
   for (const auto& [index, bytes] : replacements) Spill(ReplacementPath(index), bytes);
