@@ -49,6 +49,21 @@ Case ReplacementIsHeld(const std::string& name, const std::string& target) {
   return c;
 }
 
+// A large entry goes through the kernel's copy, which fails the same way.
+Case DiskFullInALargeCopy() {
+  constexpr uint32_t kSize = 3 << 20;
+  std::string old = OldArchive(kHeaderWord, {{0x10, 1}}, kSize);
+  Case c;
+  c.name = "disk_full_in_a_large_copy";
+  c.files = {{"a.fsd", old}};
+  c.arguments = {"a.fsd"};
+  c.out = Listing({{0x10, kSize - 0x10}});
+  c.err = Report("EWriteError", "Stream write error");
+  c.written = {{"new/a.fsd", old.substr(0, 1 << 20)}};
+  c.options.file_size_limit = 1 << 20;
+  return c;
+}
+
 Case DiskFull() {
   // Three 4 KiB blocks and room for six of the twelve kilobytes: the write
   // that crosses the limit fails, and everything before it is in the file.
@@ -81,6 +96,7 @@ std::vector<Case> AllCases() {
       ReplacementIsHeld("replacement_links_to_the_old_archive", "a.fsd"),
       ReplacementIsHeld("replacement_links_to_the_new_archive", "new/a.fsd"),
       DiskFull(),
+      DiskFullInALargeCopy(),
   };
 
   Case locked = Small("archive_held_by_another_process");
