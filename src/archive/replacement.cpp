@@ -1,6 +1,5 @@
 #include "archive/replacement.h"
 
-#include <vector>
 
 #include "archive/hex.h"
 #include "platform/directory.h"
@@ -83,19 +82,21 @@ ReplacementLookup PrepareReplacementLookup(const std::string& Path) {
   if (directory.find(kPattern) != std::string::npos || pattern == std::string::npos ||
       leaf.find(kPattern, pattern + 1) != std::string::npos || !FoldsPredictably(leaf))
     return lookup;
-  std::vector<std::string> names;
-  if (!ListDirectory(directory, &names)) return lookup;
   std::string head = LowerCase(leaf.substr(0, pattern)) + "_";
   std::string tail = kExtension + LowerCase(leaf.substr(pattern + 4));
-  for (const std::string& name : names) {
-    if (name.size() <= head.size() + tail.size()) continue;
+  bool listed = ListDirectory(directory, [&](const std::string& name) {
+    if (name.size() <= head.size() + tail.size()) return;
     std::string folded = LowerCase(name);
     if (folded.compare(0, head.size(), head) != 0 ||
         folded.compare(folded.size() - tail.size(), tail.size(), tail) != 0)
-      continue;
+      return;
     int64_t index = IndexOfDigits(
         folded.substr(head.size(), folded.size() - head.size() - tail.size()));
     if (index >= 0) lookup.listed_indexes.insert(static_cast<uint32_t>(index));
+  });
+  if (!listed) {
+    lookup.listed_indexes.clear();
+    return lookup;
   }
   lookup.listed = true;
   return lookup;

@@ -4,16 +4,17 @@
 #include <stddef.h>
 
 #include <string>
-#include <vector>
+#include <functional>
 
 // How much of `path` names its directory: the length up to and including the
 // last separator ("/"; on Windows also "\" and the ":" of a drive), 0 when
 // the path is a bare name in the current directory.
 size_t DirectoryPartLength(const std::string& path);
 
-// The names in the directory that `directory_part` (as DirectoryPartLength
-// cuts it; empty for the current directory) names, files and others alike.
-// False when it cannot be listed.
-bool ListDirectory(const std::string& directory_part, std::vector<std::string>* names);
+// Calls `visit` with every name in the directory that `directory_part` (as
+// DirectoryPartLength cuts it; empty for the current directory) names, files
+// and others alike. False when it cannot be listed completely.
+bool ListDirectory(const std::string& directory_part,
+                   const std::function<void(const std::string& name)>& visit);
 
 #endif  // FSDPACK_PLATFORM_DIRECTORY_H_

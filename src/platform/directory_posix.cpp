@@ -8,16 +8,17 @@ size_t DirectoryPartLength(const std::string& path) {
   return slash == std::string::npos ? 0 : slash + 1;
 }
 
-bool ListDirectory(const std::string& directory_part, std::vector<std::string>* names) {
+bool ListDirectory(const std::string& directory_part,
+                   const std::function<void(const std::string& name)>& visit) {
 #ifdef FSDPACK_NO_FAST_PATHS
   // The reference build tests every replacement name on its own.
-  (void)directory_part, (void)names;
+  (void)directory_part, (void)visit;
   return false;
 #endif
   DIR* directory = opendir(directory_part.empty() ? "." : directory_part.c_str());
   if (directory == nullptr) return false;
   errno = 0;
-  while (const struct dirent* entry = readdir(directory)) names->push_back(entry->d_name);
+  while (const struct dirent* entry = readdir(directory)) visit(entry->d_name);
   bool complete = errno == 0;
   closedir(directory);
   return complete;

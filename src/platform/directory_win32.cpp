@@ -7,12 +7,13 @@ size_t DirectoryPartLength(const std::string& path) {
   return separator == std::string::npos ? 0 : separator + 1;
 }
 
-bool ListDirectory(const std::string& directory_part, std::vector<std::string>* names) {
+bool ListDirectory(const std::string& directory_part,
+                   const std::function<void(const std::string& name)>& visit) {
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA((directory_part + "*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return false;
   do {
-    names->push_back(found.cFileName);
+    visit(found.cFileName);
   } while (FindNextFileA(search, &found));
   bool complete = GetLastError() == ERROR_NO_MORE_FILES;
   FindClose(search);
