@@ -10,8 +10,6 @@ constexpr size_t kOutputBufferSize = 64 << 10;
 std::string output;
 bool output_is_terminal = false;
 
-void RaiseInOutError(int code) { Raise(ErrorKind::EInOutError, InOutErrorMessage(code)); }
-
 }  // namespace
 
 std::string InOutErrorMessage(int code) {
@@ -43,7 +41,7 @@ void ConsoleFlush() {
   if (output.empty()) return;
   int code = NativeWriteStdout(output.data(), output.size());
   output.clear();
-  if (code != 0) RaiseInOutError(code);
+  if (code != 0) Raise(ErrorKind::EInOutError, InOutErrorMessage(code));
 }
 
 bool ConsoleReadLine() {
@@ -52,7 +50,7 @@ bool ConsoleReadLine() {
     char byte;
     size_t got = 0;
     int code = NativeReadStdin(&byte, 1, &got);
-    if (code != 0) RaiseInOutError(code);
+    if (code != 0) Raise(ErrorKind::EInOutError, InOutErrorMessage(code));
     if (got == 0) return false;
     if (byte == '\n') return true;
   }
