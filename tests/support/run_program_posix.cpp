@@ -60,6 +60,8 @@ RunResult RunProgram(const std::string& program,
       struct rlimit limit = {options.address_space_limit, options.address_space_limit};
       setrlimit(RLIMIT_AS, &limit);
     }
+    // A run that hangs is killed and fails its test instead of stalling the suite.
+    alarm(120);
     execv(program.c_str(), argv.data());
     _exit(127);
   }
