@@ -83,8 +83,8 @@ ReplacementLookup PrepareReplacementLookup(const std::string& Path) {
       leaf.find(kPattern, pattern + 1) != std::string::npos || !FoldsPredictably(leaf))
     return lookup;
   std::string head = LowerCase(leaf.substr(0, pattern)) + "_";
-  std::string tail = kExtension + LowerCase(leaf.substr(pattern + 4));
-  bool listed = ListDirectory(directory, [&](const std::string& name) {
+  std::string tail = kExtension + LowerCase(leaf.substr(pattern + sizeof kPattern - 1));
+  lookup.listed = ListDirectory(directory, [&](const std::string& name) {
     if (name.size() <= head.size() + tail.size()) return;
     std::string folded = LowerCase(name);
     if (folded.compare(0, head.size(), head) != 0 ||
@@ -94,11 +94,8 @@ ReplacementLookup PrepareReplacementLookup(const std::string& Path) {
         folded.substr(head.size(), folded.size() - head.size() - tail.size()));
     if (index >= 0) lookup.listed_indexes.insert(static_cast<uint32_t>(index));
   });
-  if (!listed) {
-    lookup.listed_indexes.clear();
-    return lookup;
-  }
-  lookup.listed = true;
+  // A listing cut short proves nothing absent.
+  if (!lookup.listed) lookup.listed_indexes.clear();
   return lookup;
 }
 

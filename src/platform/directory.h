@@ -3,8 +3,8 @@
 
 #include <stddef.h>
 
-#include <string>
 #include <functional>
+#include <string>
 
 // How much of `path` names its directory: the length up to and including the
 // last separator ("/"; on Windows also "\" and the ":" of a drive), 0 when

@@ -160,8 +160,7 @@ void FileStream::WriteBuffer(const void* data, size_t count) {
 }
 
 void FileStream::CopyFrom(FileStream& source, uint64_t count) {
-  uint64_t available =
-      source.end_ > source.position_ ? source.end_ - source.position_ : 0;
+  uint64_t available = source.Remaining();
   uint64_t whole = count <= available
                        ? count
                        : available - available % kCopyChunkSize;
@@ -207,8 +206,7 @@ uint64_t FileStream::Transfer(FileStream& source, uint64_t count) {
       // tell that from the end of the source.
       if (n < 0) kernel_copy_usable = false;
     }
-    uint64_t rest_of_source = source.end_ > source.position_ ? source.end_ - source.position_ : 0;
-    if (left >= kBufferSize / 2 || left >= rest_of_source) {
+    if (left >= kBufferSize / 2 || left >= source.Remaining()) {
       // Large pieces, and the last piece of a source, go straight from the
       // source into this stream's buffer: reading ahead would gain nothing.
       size_t want = static_cast<size_t>(std::min<uint64_t>(left, kBufferSize));

@@ -59,6 +59,7 @@ class FileStream {
   void Close();
 
  private:
+  uint64_t Remaining() const { return end_ > position_ ? end_ - position_ : 0; }
   uint64_t Transfer(FileStream& source, uint64_t count);
   char* ReserveAppend(size_t count);
   void CommitAppend(size_t count);
