@@ -54,6 +54,28 @@ TMas ReadTable(FileStream& old, FileStream& created, uint32_t count,
   return items;
 }
 
+// Reads EntryCount, empties the new archive and writes the count there.
+// Emptying destroys what the file held, so it must be none of the files this
+// run reads. The old archive cannot be: opening it held it, and a held file
+// does not open again. A replacement file is tested here, for every entry
+// the old archive's size leaves room for in its table; without a whole count
+// there is none.
+uint32_t StartNewArchive(const std::string& Path, FileStream& old, FileStream& created) {
+  bool has_count = old.Size() >= sizeof(uint32_t);
+  old.SetPosition(0);
+  uint32_t entry_count = has_count ? ReadWord(old) : 0;
+  uint64_t backed = old.Size() > kHeaderSize ? (old.Size() - kHeaderSize) / kSlotSize : 0;
+  if (IsAnyReplacementFile(created, Path,
+                           static_cast<uint32_t>(std::min<uint64_t>(entry_count, backed))))
+    RaiseFileError(ErrorKind::EFCreateError, NewArchivePath(Path), HeldFileError());
+  created.Empty();
+  if (!has_count) Raise(ErrorKind::EReadError, kStreamReadError);
+  unsigned char count_bytes[4];
+  StoreWord(count_bytes, entry_count);
+  created.WriteBuffer(count_bytes, sizeof count_bytes);
+  return entry_count;
+}
+
 void PrintListing(const TMas& items) {
   std::string line;
   for (const TEntry& entry : items) {
@@ -130,13 +152,8 @@ std::string NewArchivePath(const std::string& Path) {
 void RebuildArchive(const std::string& Path) {
   if (!FileExists(Path)) return;
   FileStream old(Path, FileMode::kOpenRead);
-  FileStream created(NewArchivePath(Path), FileMode::kCreateReadWrite);
-
-  old.SetPosition(0);
-  uint32_t entry_count = ReadWord(old);
-  unsigned char count_bytes[4];
-  StoreWord(count_bytes, entry_count);
-  created.WriteBuffer(count_bytes, sizeof count_bytes);
+  FileStream created(NewArchivePath(Path), FileMode::kOpenOrCreate);
+  uint32_t entry_count = StartNewArchive(Path, old, created);
   created.CopyFrom(old, 4);  // HeaderWord
 
   std::vector<unsigned char> slots;

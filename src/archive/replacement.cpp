@@ -1,6 +1,5 @@
 #include "archive/replacement.h"
 
-
 #include "archive/hex.h"
 #include "platform/directory.h"
 #include "platform/file_stream.h"
@@ -103,6 +102,19 @@ std::string FindReplacement(const ReplacementLookup& lookup, uint32_t Index) {
   if (lookup.listed && lookup.listed_indexes.count(Index) == 0) return "";
   std::string name = ReplacementName(lookup.path, Index);
   return FileExists(name) ? name : "";
+}
+
+bool IsAnyReplacementFile(const FileStream& file, const std::string& Path,
+                          uint32_t count) {
+  if (count == 0 || !file.MayHaveOtherNames()) return false;
+  ReplacementLookup lookup = PrepareReplacementLookup(Path);
+  // Without a ".fsd" in Path every entry's name is the same.
+  if (ReplacementName(Path, 0) == ReplacementName(Path, 1)) count = 1;
+  for (uint32_t Index = 0; Index < count; ++Index) {
+    std::string name = FindReplacement(lookup, Index);
+    if (!name.empty() && file.IsSameFileAs(name)) return true;
+  }
+  return false;
 }
 
 bool AppendReplacement(const ReplacementLookup& lookup, uint32_t Index,

@@ -38,6 +38,12 @@ ReplacementLookup PrepareReplacementLookup(const std::string& Path);
 // The name of entry Index's replacement file, or "" when it has none.
 std::string FindReplacement(const ReplacementLookup& lookup, uint32_t Index);
 
+// Whether `file` is the replacement file of one of entries 0 .. count - 1,
+// reached by some other name. Testing costs a system call per existing
+// replacement file, so it is done only where `file` may have another name.
+bool IsAnyReplacementFile(const FileStream& file, const std::string& Path,
+                          uint32_t count);
+
 // Appends the whole replacement file of entry Index to `target` and returns
 // true, or returns false when there is none.
 bool AppendReplacement(const ReplacementLookup& lookup, uint32_t Index,

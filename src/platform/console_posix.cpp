@@ -24,6 +24,9 @@ void NativeConsoleStart() {
   // A reader that goes away makes writes fail with EPIPE instead of killing
   // the process halfway through an archive.
   signal(SIGPIPE, SIG_IGN);
+  // Likewise a file size limit: a write past it fails with EFBIG and is
+  // reported, instead of the process dying with its output unwritten.
+  signal(SIGXFSZ, SIG_IGN);
   // A closed standard handle would be reused by the first file opened, and
   // the listing would land in the new archive. Fill it with /dev/null opened
   // read-only: reading finds the end at once, writing fails.

@@ -14,19 +14,23 @@ constexpr intptr_t kNoFile = -1;
 
 bool NativeIsFile(const std::string& path);
 
-// Opens `path` without sharing. Returns 0 and sets `file` and `size`, or
-// returns the system error code. Creating empties the file only after it is
-// held and known to be held by no other stream of this process.
+// Opens the regular file `path` without sharing. Returns 0 and sets `file`
+// and `size`, or returns the system error code. Nothing is emptied here.
 int NativeOpen(const std::string& path, FileMode mode, intptr_t* file,
                uint64_t* size);
 void NativeClose(intptr_t file);
+
+bool NativeIsSameFile(intptr_t file, const std::string& path);
+// `path` is the name `file` was opened by.
+bool NativeMayHaveOtherNames(intptr_t file, const std::string& path);
 
 // One transfer of at most `count` bytes at `offset`, retried when interrupted:
 // the bytes moved, 0 at the end of the file, -1 on error.
 int64_t NativeReadAt(intptr_t file, void* data, size_t count, uint64_t offset);
 int64_t NativeWriteAt(intptr_t file, const void* data, size_t count,
                       uint64_t offset);
-bool NativeTruncate(intptr_t file, uint64_t size);
+// 0, or the system error code.
+int NativeTruncate(intptr_t file, uint64_t size);
 
 // Copies inside the kernel, without the data passing through this process:
 // the bytes copied, 0 when the source has none left at `from_offset`, or -1

@@ -24,7 +24,8 @@ bool kernel_copy_usable = true;
 
 bool FileExists(const std::string& path) { return NativeIsFile(path); }
 
-FileStream::FileStream(const std::string& path, FileMode mode) : file_(kNoFile) {
+FileStream::FileStream(const std::string& path, FileMode mode)
+    : path_(path), file_(kNoFile) {
   uint64_t size = 0;
   int error = NativeOpen(path, mode, &file_, &size);
   if (error != 0) {
@@ -51,6 +52,22 @@ void FileStream::Close() {
   Flush();
   NativeClose(file_);
   file_ = kNoFile;
+}
+
+void FileStream::Empty() {
+  int error = NativeTruncate(file_, 0);
+  if (error != 0) RaiseFileError(ErrorKind::EFCreateError, path_, error);
+  end_ = 0;
+  position_ = 0;
+  buffer_used_ = 0;
+}
+
+bool FileStream::IsSameFileAs(const std::string& path) const {
+  return NativeIsSameFile(file_, path);
+}
+
+bool FileStream::MayHaveOtherNames() const {
+  return NativeMayHaveOtherNames(file_, path_);
 }
 
 void FileStream::EnsureBuffer(size_t size) {
@@ -232,7 +249,7 @@ void FileStream::DiscardFrom(uint64_t end) {
                                     static_cast<size_t>(end - buffer_start_));
   } else {
     buffer_used_ = 0;
-    if (!NativeTruncate(file_, end))
+    if (NativeTruncate(file_, end) != 0)
       Raise(ErrorKind::EWriteError, kStreamWriteError);
   }
   end_ = end;

@@ -13,8 +13,14 @@ bool FileExists(const std::string& path);
 
 enum class FileMode {
   kOpenRead,         // an existing file, for reading only
-  kCreateReadWrite,  // created, or an existing one emptied, for reading and writing
+  // Created, or an existing one opened as it is, for reading and writing;
+  // Empty() empties it once the caller knows that destroys nothing it needs.
+  kOpenOrCreate,
 };
+
+// The system's error code for a file that another stream holds: what a
+// second open of it fails with.
+int HeldFileError();
 
 // Copies move data in chunks of this size: when the source runs out in the
 // middle of a copy, the whole chunks read so far stay in the target and the
@@ -31,8 +37,8 @@ constexpr uint64_t kCopyChunkSize = 61440;
 class FileStream {
  public:
   // EFOpenError or EFCreateError (by mode) naming the file and the reason.
-  // Creating never destroys a file held open by this process: the file is
-  // emptied only once it is known to be no other stream's.
+  // Only a regular file opens: a directory, FIFO, socket or device fails
+  // here, before anything is read from it or written to it.
   FileStream(const std::string& path, FileMode mode);
   ~FileStream();
   FileStream(const FileStream&) = delete;
@@ -58,6 +64,19 @@ class FileStream {
   // Writes what is buffered and closes; EWriteError when that fails.
   void Close();
 
+  // Empties the file, dropping whatever is buffered, and moves to its start;
+  // EFCreateError when the system refuses.
+  void Empty();
+
+  // Whether `path` names this very file, links followed; false when it names
+  // nothing.
+  bool IsSameFileAs(const std::string& path) const;
+
+  // False only when no other name can reach this file: it has one link and
+  // was opened by a path that passes through no symbolic link. Where that
+  // holds, no other path can name it without a symbolic link of its own.
+  bool MayHaveOtherNames() const;
+
  private:
   uint64_t Remaining() const { return end_ > position_ ? end_ - position_ : 0; }
   uint64_t Transfer(FileStream& source, uint64_t count);
@@ -69,6 +88,7 @@ class FileStream {
   void Flush();
   void EnsureBuffer(size_t size);
 
+  std::string path_;
   intptr_t file_;
   uint64_t position_ = 0;
   uint64_t end_ = 0;  // file size, counting what waits in the buffer

@@ -2,12 +2,14 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <vector>
 
 #include "platform/file_native.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -72,10 +74,13 @@ bool NativeIsFile(const std::string& path) {
          !S_ISDIR(info.st_mode);
 }
 
+int HeldFileError() { return EWOULDBLOCK; }
+
 int NativeOpen(const std::string& path, FileMode mode, intptr_t* file,
                uint64_t* size) {
-  // O_NONBLOCK: a FIFO or device named as an archive must fail, not hang.
-  // Creating opens without O_TRUNC: the file is emptied only once held.
+  // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused
+  // below with everything else that is no regular file. No O_TRUNC: the
+  // caller empties a created file once it knows what that destroys.
   int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
   flags |= mode == FileMode::kOpenRead ? O_RDONLY : O_RDWR | O_CREAT;
   int fd = AtAnyLength(path, [&](int directory, const char* name) {
@@ -85,19 +90,17 @@ int NativeOpen(const std::string& path, FileMode mode, intptr_t* file,
   struct stat info;
   if (fstat(fd, &info) != 0) return CloseWithError(fd, errno);
   if (S_ISDIR(info.st_mode)) return CloseWithError(fd, EISDIR);
+  // A FIFO, socket or device reads as empty or endless and keeps nothing
+  // written to it: it is no archive and no replacement file. ENXIO is also
+  // what opening a socket fails with.
+  if (!S_ISREG(info.st_mode)) return CloseWithError(fd, ENXIO);
   if (HeldByThisProcess(info)) return CloseWithError(fd, EWOULDBLOCK);
   // Where the file system has no locks, go on without one.
   if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
     return CloseWithError(fd, EWOULDBLOCK);
-  bool regular = S_ISREG(info.st_mode);
-  if (mode == FileMode::kCreateReadWrite && regular && info.st_size > 0 &&
-      ftruncate(fd, 0) != 0)
-    return CloseWithError(fd, errno);
   held_files.push_back({fd, info.st_dev, info.st_ino});
   *file = fd;
-  *size = mode == FileMode::kOpenRead && regular
-              ? static_cast<uint64_t>(info.st_size)
-              : 0;
+  *size = static_cast<uint64_t>(info.st_size);
   return 0;
 }
 
@@ -127,8 +130,30 @@ int64_t NativeWriteAt(intptr_t file, const void* data, size_t count,
   return put;
 }
 
-bool NativeTruncate(intptr_t file, uint64_t size) {
-  return ftruncate(static_cast<int>(file), static_cast<off_t>(size)) == 0;
+int NativeTruncate(intptr_t file, uint64_t size) {
+  return ftruncate(static_cast<int>(file), static_cast<off_t>(size)) == 0 ? 0 : errno;
+}
+
+bool NativeIsSameFile(intptr_t file, const std::string& path) {
+  struct stat mine, theirs;
+  return fstat(static_cast<int>(file), &mine) == 0 &&
+         AtAnyLength(path, [&](int directory, const char* name) {
+           return fstatat(directory, name, &theirs, 0);
+         }) == 0 &&
+         mine.st_dev == theirs.st_dev && mine.st_ino == theirs.st_ino;
+}
+
+bool NativeMayHaveOtherNames(intptr_t file, const std::string& path) {
+  struct stat info;
+  if (fstat(static_cast<int>(file), &info) != 0 || info.st_nlink != 1) return true;
+  // The path resolved with its links followed differs from the path folded
+  // lexically exactly when a link lies on the way. A path the system cannot
+  // resolve in one piece counts as passing through one.
+  char* resolved = realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return true;
+  bool through_link = FullPath(path) != resolved;
+  free(resolved);
+  return through_link;
 }
 
 int64_t NativeCopy(intptr_t from, uint64_t from_offset, intptr_t to,

@@ -1,8 +1,10 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/file_native.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -29,19 +31,29 @@ bool NativeIsFile(const std::string& path) {
          (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+int HeldFileError() { return ERROR_SHARING_VIOLATION; }
+
 int NativeOpen(const std::string& path, FileMode mode, intptr_t* file,
                uint64_t* size) {
   // Share mode 0: while held, every other open of the file fails with a
-  // sharing violation, so CREATE_ALWAYS cannot empty a file this process
-  // reads, whatever name or link reaches it.
+  // sharing violation, whatever name or link reaches it. OPEN_ALWAYS rather
+  // than CREATE_ALWAYS: the caller empties a created file once it knows
+  // what that destroys.
   bool reading = mode == FileMode::kOpenRead;
   HANDLE handle = CreateFileA(
       path.c_str(), reading ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE, 0,
-      nullptr, reading ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+      nullptr, reading ? OPEN_EXISTING : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
       nullptr);
   if (handle == INVALID_HANDLE_VALUE) return static_cast<int>(GetLastError());
+  // A device or pipe ("NUL", "CON", "\\.\pipe\...") reads as empty or
+  // endless and keeps nothing written to it: it is no archive and no
+  // replacement file.
+  if (GetFileType(handle) != FILE_TYPE_DISK) {
+    CloseHandle(handle);
+    return ERROR_OPEN_FAILED;
+  }
   LARGE_INTEGER length = {};
-  if (reading && !GetFileSizeEx(handle, &length)) length.QuadPart = 0;
+  if (!GetFileSizeEx(handle, &length)) length.QuadPart = 0;
   *file = reinterpret_cast<intptr_t>(handle);
   *size = static_cast<uint64_t>(length.QuadPart);
   return 0;
@@ -66,11 +78,60 @@ int64_t NativeWriteAt(intptr_t file, const void* data, size_t count,
   return put;
 }
 
-bool NativeTruncate(intptr_t file, uint64_t size) {
+int NativeTruncate(intptr_t file, uint64_t size) {
   LARGE_INTEGER position;
   position.QuadPart = static_cast<LONGLONG>(size);
   return SetFilePointerEx(AsHandle(file), position, nullptr, FILE_BEGIN) &&
-         SetEndOfFile(AsHandle(file));
+                 SetEndOfFile(AsHandle(file))
+             ? 0
+             : static_cast<int>(GetLastError());
+}
+
+bool NativeIsSameFile(intptr_t file, const std::string& path) {
+  // No access asked for, only the file's identity: that open succeeds even
+  // on a file held without sharing.
+  HANDLE other = CreateFileA(path.c_str(), 0,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (other == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION mine, theirs;
+  bool same = GetFileInformationByHandle(AsHandle(file), &mine) &&
+              GetFileInformationByHandle(other, &theirs) &&
+              mine.dwVolumeSerialNumber == theirs.dwVolumeSerialNumber &&
+              mine.nFileIndexHigh == theirs.nFileIndexHigh &&
+              mine.nFileIndexLow == theirs.nFileIndexLow;
+  CloseHandle(other);
+  return same;
+}
+
+bool NativeMayHaveOtherNames(intptr_t file, const std::string& path) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(AsHandle(file), &info) || info.nNumberOfLinks != 1)
+    return true;
+  // The name the system resolved the handle to, links and junctions
+  // followed, differs from the full path exactly when one lay on the way.
+  std::vector<char> resolved(MAX_PATH);
+  for (;;) {
+    DWORD length = GetFinalPathNameByHandleA(AsHandle(file), resolved.data(),
+                                             static_cast<DWORD>(resolved.size()),
+                                             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0) return true;
+    if (length < resolved.size()) {
+      resolved.resize(length);
+      break;
+    }
+    resolved.resize(length + 1);
+  }
+  std::string final_path(resolved.begin(), resolved.end());
+  if (final_path.compare(0, 8, "\\\\?\\UNC\\") == 0)
+    final_path = "\\\\" + final_path.substr(8);
+  else if (final_path.compare(0, 4, "\\\\?\\") == 0)
+    final_path = final_path.substr(4);
+  // File names compare without case on Windows.
+  std::string full = FullPath(path);
+  return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, final_path.data(),
+                        static_cast<int>(final_path.size()), full.data(),
+                        static_cast<int>(full.size())) != CSTR_EQUAL;
 }
 
 int64_t NativeCopy(intptr_t, uint64_t, intptr_t, uint64_t, uint64_t) {

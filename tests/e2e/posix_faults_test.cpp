@@ -3,6 +3,10 @@
 // short.
 
 #include <gtest/gtest.h>
+#include <string.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -48,6 +52,66 @@ Case ReplacementIsHeld(const std::string& name, const std::string& target) {
   c.written = {{"new/a.fsd", SmallArchive().substr(0, 0x10)}};
   return c;
 }
+
+// The new archive's name reaches a replacement file: it is refused before
+// anything is emptied or written, whichever lookup finds the names.
+Case NewArchiveIsAReplacement(const std::string& name, const std::string& archive,
+                              const std::string& replacement, const std::string& content,
+                              bool hard_link) {
+  Case c = Small(name);
+  c.files = {{archive, SmallArchive()}, {replacement, content}};
+  c.arguments = {archive};
+  c.setup = [=](const ScratchDir& dir) {
+    fs::path created = dir / ("new/" + archive);
+    fs::create_directories(created.parent_path());
+    if (hard_link)
+      fs::create_hard_link(dir / replacement, created);
+    else
+      fs::create_symlink(fs::relative(dir / replacement, created.parent_path()), created);
+  };
+  c.out = "";
+  c.err = Report("EFCreateError", CannotCreate("new/" + archive, SystemError::kHeld));
+  c.written = {};
+  return c;
+}
+
+// What is no regular file is neither read as an archive nor copied as a
+// replacement: it fails to open, before anything is read from it.
+Case NotAFile(const std::string& name, const std::string& path,
+              std::function<void(const fs::path&)> make) {
+  Case c = Small(name);
+  c.setup = [=](const ScratchDir& dir) {
+    fs::remove(dir / path);
+    make(dir / path);
+  };
+  c.err = Report("EFOpenError", CannotOpen(path, SystemError::kNotAFile));
+  if (path == "a.fsd") {
+    c.out = "";
+    c.written = {};
+  } else {
+    c.out = Listing({{0x10, 0x10}});
+    c.written = {{"new/a.fsd", SmallArchive().substr(0, 0x10)}};
+  }
+  return c;
+}
+
+void MakeFifo(const fs::path& path) {
+  if (mkfifo(path.c_str(), 0644) != 0) throw std::runtime_error("mkfifo");
+}
+
+void MakeSocket(const fs::path& path) {
+  int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  struct sockaddr_un address = {};
+  address.sun_family = AF_UNIX;
+  std::string name = path.string();
+  if (name.size() >= sizeof address.sun_path) throw std::runtime_error("socket path");
+  memcpy(address.sun_path, name.c_str(), name.size() + 1);
+  if (bind(fd, reinterpret_cast<struct sockaddr*>(&address), sizeof address) != 0)
+    throw std::runtime_error("bind");
+  close(fd);
+}
+
+void LinkToDevZero(const fs::path& path) { fs::create_symlink("/dev/zero", path); }
 
 // A large entry goes through the kernel's copy, which fails the same way.
 Case DiskFullInALargeCopy() {
@@ -97,7 +161,26 @@ std::vector<Case> AllCases() {
       ReplacementIsHeld("replacement_links_to_the_new_archive", "new/a.fsd"),
       DiskFull(),
       DiskFullInALargeCopy(),
+      NewArchiveIsAReplacement("new_archive_is_a_link_to_a_replacement", "a.fsd",
+                               "a_00.msg.z", "precious\n", false),
+      NewArchiveIsAReplacement("new_archive_is_a_hard_link_to_a_replacement", "a.fsd",
+                               "a_00.msg.z", "precious\n", true),
+      NewArchiveIsAReplacement("new_archive_is_a_hard_link_to_an_empty_replacement",
+                               "a.fsd", "a_00.msg.z", "", true),
+      NewArchiveIsAReplacement("new_archive_is_a_link_to_a_replacement_found_by_name",
+                               "x.fsd/y.fsd", "x_00.msg.z/y_00.msg.z", "precious", false),
+      NotAFile("replacement_is_a_fifo", "a_00.msg.z", MakeFifo),
+      NotAFile("replacement_is_a_link_to_dev_zero", "a_00.msg.z", LinkToDevZero),
+      NotAFile("replacement_is_a_socket", "a_00.msg.z", MakeSocket),
+      NotAFile("archive_is_a_fifo", "a.fsd", MakeFifo),
+      NotAFile("archive_is_a_link_to_dev_zero", "a.fsd", LinkToDevZero),
   };
+
+  // Every entry of the table counts, not only the first.
+  Case later = NewArchiveIsAReplacement("new_archive_is_a_hard_link_to_a_later_replacement",
+                                        "a.fsd", "a_01.msg.z", "kept", true);
+  later.files[0].bytes = OldArchive(kHeaderWord, {{0x18, 1}, {0x20, 2}}, 0x30);
+  cases.push_back(later);
 
   Case locked = Small("archive_held_by_another_process");
   locked.held = {"a.fsd"};

@@ -48,7 +48,25 @@ std::vector<Case> AllCases() {
   Case closed_pipe = Small("stdout_to_a_closed_pipe", "a.fsd");
   closed_pipe.options.stdout_to = StdoutTo::kClosedPipe;
   closed_pipe.err = Report("EInOutError", "I/O error 232");
-  return {nested, quoted, empty, held, closed_pipe};
+  // Emptying the new archive would empty the replacement file it shares:
+  // refused before anything is written.
+  Case linked = Small("new_archive_is_a_hard_link_to_a_replacement", "a.fsd");
+  linked.files.push_back({"a_00.msg.z", "precious"});
+  linked.setup = [](const ScratchDir& dir) {
+    std::filesystem::create_hard_link(dir / "a_00.msg.z", dir / "new/a.fsd");
+  };
+  linked.out = "";
+  linked.err = Report("EFCreateError", CannotCreate("new/a.fsd", SystemError::kHeld));
+  linked.written = {};
+
+  // A device reads as empty and is no archive.
+  Case device = Small("archive_is_a_device", "a.fsd");
+  device.options.raw_command_line = "NUL";
+  device.out = "";
+  device.err = Report("EFOpenError",
+                      "Cannot open file \"\\\\.\\NUL\". " + TextOf(SystemError::kNotAFile));
+  device.written = {};
+  return {nested, quoted, empty, held, closed_pipe, linked, device};
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, EndToEnd, testing::ValuesIn(AllCases()), CaseName);

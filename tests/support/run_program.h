@@ -59,5 +59,6 @@ enum class SystemError {
   kHeld,          // the file is held open by another stream
   kIsDirectory,   // a file was wanted, a directory is there
   kAccessDenied,  // no right to open the file
+  kNotAFile,      // a FIFO, socket or device where a file was wanted
 };
 std::string TextOf(SystemError error);

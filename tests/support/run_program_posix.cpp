@@ -2,7 +2,6 @@
 
 #include <errno.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <stdlib.h>
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -51,8 +50,6 @@ RunResult RunProgram(const std::string& program,
     if (options.input_closed) close(0);
     if (options.stdout_to == StdoutTo::kClosed) close(1);
     if (options.file_size_limit != 0) {
-      // Writes past the limit then come back short instead of killing.
-      signal(SIGXFSZ, SIG_IGN);
       struct rlimit limit = {options.file_size_limit, options.file_size_limit};
       setrlimit(RLIMIT_FSIZE, &limit);
     }
@@ -95,6 +92,7 @@ std::string TextOf(SystemError error) {
     case SystemError::kHeld: return SystemErrorText(EWOULDBLOCK);
     case SystemError::kIsDirectory: return SystemErrorText(EISDIR);
     case SystemError::kAccessDenied: return SystemErrorText(EACCES);
+    case SystemError::kNotAFile: return SystemErrorText(ENXIO);
   }
   return "";
 }

@@ -91,6 +91,7 @@ std::string TextOf(SystemError error) {
     case SystemError::kHeld: return SystemErrorText(ERROR_SHARING_VIOLATION);
     case SystemError::kIsDirectory:
     case SystemError::kAccessDenied: return SystemErrorText(ERROR_ACCESS_DENIED);
+    case SystemError::kNotAFile: return SystemErrorText(ERROR_OPEN_FAILED);
   }
   return "";
 }

@@ -36,7 +36,8 @@ TEST_F(FileStreamTest, CopiesExactlyAndZeroFillsGaps) {
     WriteBytes(Path("source"), data);
     {
       FileStream source(Path("source"), FileMode::kOpenRead);
-      FileStream target(Path("target"), FileMode::kCreateReadWrite);
+      FileStream target(Path("target"), FileMode::kOpenOrCreate);
+      target.Empty();
       target.WriteBuffer("head", 4);
       target.SetPosition(16);
       source.SetPosition(7);
@@ -63,7 +64,8 @@ TEST_F(FileStreamTest, ShortSourceKeepsOnlyWholeChunks) {
     WriteBytes(Path("source"), data);
     {
       FileStream source(Path("source"), FileMode::kOpenRead);
-      FileStream target(Path("target"), FileMode::kCreateReadWrite);
+      FileStream target(Path("target"), FileMode::kOpenOrCreate);
+      target.Empty();
       target.WriteBuffer("abc", 3);
       target.SetPosition(16);
       Failure failure = FailureOf([&] { target.CopyFrom(source, c.requested); });
@@ -79,7 +81,7 @@ TEST_F(FileStreamTest, ShortSourceKeepsOnlyWholeChunks) {
 
 TEST_F(FileStreamTest, RewritesEarlierBytesAndReadsBack) {
   {
-    FileStream target(Path("target"), FileMode::kCreateReadWrite);
+    FileStream target(Path("target"), FileMode::kOpenOrCreate);
     target.WriteBuffer("0123456789", 10);
     target.SetPosition(2);
     target.WriteBuffer("ab", 2);
@@ -103,12 +105,46 @@ TEST_F(FileStreamTest, HeldFilesCannotBeOpenedAgain) {
     EXPECT_EQ(reopen.message,
               "Cannot open file \"" + Path("held") + "\". " + TextOf(SystemError::kHeld));
     Failure recreate =
-        FailureOf([&] { FileStream again(Path("held"), FileMode::kCreateReadWrite); });
+        FailureOf([&] { FileStream again(Path("held"), FileMode::kOpenOrCreate); });
     EXPECT_EQ(recreate.kind, ErrorKind::EFCreateError);
     EXPECT_EQ(recreate.message,
               "Cannot create file \"" + Path("held") + "\". " + TextOf(SystemError::kHeld));
   }
   EXPECT_EQ(ReadBytes(Path("held")), "precious");
+}
+
+TEST_F(FileStreamTest, CreatingKeepsTheContentUntilEmptied) {
+  WriteBytes(Path("target"), "old content");
+  {
+    FileStream target(Path("target"), FileMode::kOpenOrCreate);
+    EXPECT_EQ(target.Size(), 11u);
+    char kept[11];
+    target.ReadBuffer(kept, sizeof kept);
+    EXPECT_EQ(std::string(kept, sizeof kept), "old content");
+    target.Empty();
+    EXPECT_EQ(target.Size(), 0u);
+    target.WriteBuffer("new", 3);
+    target.Close();
+  }
+  EXPECT_EQ(ReadBytes(Path("target")), "new");
+}
+
+TEST_F(FileStreamTest, KnowsItsOwnFileByAnyName) {
+  WriteBytes(Path("file"), "one");
+  WriteBytes(Path("other"), "one");
+  std::filesystem::create_directory(dir_ / "dir");
+  FileStream file(Path("file"), FileMode::kOpenRead);
+  EXPECT_TRUE(file.IsSameFileAs(Path("file")));
+  EXPECT_TRUE(file.IsSameFileAs(Path("dir/../file")));
+  EXPECT_FALSE(file.IsSameFileAs(Path("other")));
+  EXPECT_FALSE(file.IsSameFileAs(Path("missing")));
+  EXPECT_FALSE(file.IsSameFileAs(Path("dir")));
+  EXPECT_FALSE(file.MayHaveOtherNames());
+
+  std::filesystem::create_hard_link(dir_ / "other", dir_ / "hard");
+  FileStream linked(Path("hard"), FileMode::kOpenRead);
+  EXPECT_TRUE(linked.IsSameFileAs(Path("other")));
+  EXPECT_TRUE(linked.MayHaveOtherNames());
 }
 
 TEST_F(FileStreamTest, ExistenceMeansAFileThatIsNoDirectory) {

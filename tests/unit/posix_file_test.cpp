@@ -1,11 +1,13 @@
 // What only POSIX systems let a test stage on its own files.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "platform/command_line.h"
 #include "platform/failure.h"
 #include "platform/file_stream.h"
 #include "support/archive_builder.h"
+#include "support/run_program.h"
 #include "support/scratch_dir.h"
 
 namespace {
@@ -26,7 +28,7 @@ TEST(FileStreamShrinking, SourceCutWhileCopiedKeepsWholeChunks) {
     WriteBytes(dir / "source", data);
     {
       FileStream source((dir / "source").string(), FileMode::kOpenRead);
-      FileStream target((dir / "target").string(), FileMode::kCreateReadWrite);
+      FileStream target((dir / "target").string(), FileMode::kOpenOrCreate);
       target.WriteBuffer("0123456789", 10);
       target.SetPosition(16);
       std::filesystem::resize_file(dir / "source", cut_to);
@@ -42,6 +44,43 @@ TEST(FileStreamShrinking, SourceCutWhileCopiedKeepsWholeChunks) {
     std::string expected = kept == 0 ? std::string("0123456789")
                                      : "0123456789" + std::string(6, '\0') + data.substr(0, kept);
     EXPECT_EQ(ReadBytes(dir / "target"), expected) << cut_to;
+  }
+}
+
+// A path through a symbolic link reaches a file that other paths reach too,
+// whatever its link count.
+TEST(FileStreamNames, ALinkOnTheWayMeansOtherNames) {
+  ScratchDir dir;
+  WriteBytes(dir / "real/file", "data");
+  std::filesystem::create_directory_symlink("real", dir / "via");
+  std::filesystem::create_symlink("real/file", dir / "direct");
+  for (const char* name : {"via/file", "direct"}) {
+    FileStream file((dir / name).string(), FileMode::kOpenRead);
+    EXPECT_TRUE(file.MayHaveOtherNames()) << name;
+    EXPECT_TRUE(file.IsSameFileAs((dir / "real/file").string())) << name;
+  }
+  FileStream plain((dir / "real/file").string(), FileMode::kOpenRead);
+  EXPECT_FALSE(plain.MayHaveOtherNames());
+}
+
+// FIFOs and devices are no files to read or write: opening them fails at
+// once instead of blocking or reading nothing.
+TEST(FileStreamNames, OnlyRegularFilesOpen) {
+  ScratchDir dir;
+  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0644), 0);
+  for (std::string path : {(dir / "fifo").string(), std::string("/dev/zero")}) {
+    for (FileMode mode : {FileMode::kOpenRead, FileMode::kOpenOrCreate}) {
+      try {
+        FileStream stream(path, mode);
+        ADD_FAILURE() << path << " opened";
+      } catch (const Failure& failure) {
+        EXPECT_EQ(failure.kind, mode == FileMode::kOpenRead ? ErrorKind::EFOpenError
+                                                            : ErrorKind::EFCreateError);
+        EXPECT_EQ(failure.message.substr(failure.message.size() -
+                                         TextOf(SystemError::kNotAFile).size()),
+                  TextOf(SystemError::kNotAFile));
+      }
+    }
   }
 }
 
