@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
-"""Times fsdpack against a plain file copy of the same archive.
+"""Times fsdpack against a plain file copy of the same archive, and fsdunpack
+against tar extracting the same files.
 
 Generates archives in a scratch directory (tmpfs by default), runs fsdpack and
-`cp --reflink=never` interleaved, and prints medians, ratios and peak memory.
-Each fsdpack result is checked byte for byte against the build without fast
-paths (FSDPACK_FAST_PATHS=OFF).
+`cp --reflink=never` interleaved, fsdunpack and `tar -xf` interleaved, and
+prints medians, ratios and peak memory. Each result is checked byte for byte
+against the build without fast paths (FSDPACK_FAST_PATHS=OFF).
 """
 
 import argparse
@@ -109,6 +110,72 @@ def scenario(args, work, name, sizes, replaced_every=0):
     return fsdpack_median
 
 
+def remove_entries(directory):
+    """Removes the files fsdunpack wrote beside a.fsd."""
+    for name in os.listdir(directory):
+        if name.endswith(".msg.z"):
+            os.remove(os.path.join(directory, name))
+
+
+def same_entries(a, b):
+    names = sorted(n for n in os.listdir(a) if n.endswith(".msg.z"))
+    if names != sorted(n for n in os.listdir(b) if n.endswith(".msg.z")):
+        return False
+    return all(filecmp(os.path.join(a, n), os.path.join(b, n)) for n in names)
+
+
+def unpack_scenario(args, work, name, sizes):
+    """fsdunpack into a directory that holds only the archive, against tar
+    extracting a tar of the very files fsdunpack writes into an empty one."""
+    if args.only not in name:
+        return
+    directory = os.path.join(work, name)
+    extracted = os.path.join(directory, "unpacked")
+    untarred = os.path.join(directory, "untarred")
+    os.makedirs(extracted)
+    archive = os.path.join(extracted, "a.fsd")
+    make_archive(archive, sizes, seed=len(sizes))
+    run([args.fsdunpack, "a.fsd"], extracted)
+    names = sorted(n for n in os.listdir(extracted) if n.endswith(".msg.z"))
+    listing = os.path.join(directory, "names")
+    with open(listing, "w") as out:
+        out.write("\n".join(names) + "\n")
+    tarball = os.path.join(directory, "entries.tar")
+    subprocess.run(["tar", "-cf", tarball, "-T", listing], cwd=extracted, check=True)
+    size = os.path.getsize(archive)
+
+    def clean():
+        remove_entries(extracted)
+        shutil.rmtree(untarred, ignore_errors=True)
+        os.makedirs(untarred)
+        if args.sync:
+            os.sync()
+
+    unpack_times, tar_times, peaks = [], [], []
+    for _ in range(args.repeat):
+        clean()
+        seconds, peak = run([args.fsdunpack, "a.fsd"], extracted)
+        unpack_times.append(seconds)
+        peaks.append(peak)
+        clean()
+        seconds, _ = run(["tar", "-xf", tarball], untarred)
+        tar_times.append(seconds)
+    identical = "skipped"
+    if args.plain_unpack:
+        clean()
+        run([args.fsdunpack, "a.fsd"], extracted)
+        os.symlink(archive, os.path.join(untarred, "a.fsd"))
+        run([args.plain_unpack, "a.fsd"], untarred)
+        identical = "yes" if same_entries(extracted, untarred) else "NO"
+    unpack_median = statistics.median(unpack_times)
+    tar_median = statistics.median(tar_times)
+    print(f"{name:<28} {size / (1 << 20):9.1f} {len(sizes):>9} "
+          f"{unpack_median:9.3f} {tar_median:9.3f} "
+          f"{unpack_median / tar_median:6.2f} {max(peaks) / 1024:8.1f}  {identical}",
+          flush=True)
+    shutil.rmtree(directory)
+
+
 def filecmp(a, b):
     with open(a, "rb") as x, open(b, "rb") as y:
         while True:
@@ -124,6 +191,9 @@ def main():
     parser.add_argument("--fsdpack", default="build/fsdpack")
     parser.add_argument("--plain", default="build-plain/fsdpack",
                         help="fsdpack built without fast paths, for the byte check ('' skips)")
+    parser.add_argument("--fsdunpack", default="build/fsdunpack")
+    parser.add_argument("--plain-unpack", default="build-plain/fsdunpack",
+                        help="fsdunpack built without fast paths, for the byte check ('' skips)")
     parser.add_argument("--dir", default="/dev/shm", help="where the archives are made")
     parser.add_argument("--repeat", type=int, default=5)
     parser.add_argument("--sync", action="store_true", help="sync before every timed run")
@@ -133,6 +203,8 @@ def main():
         sys.exit("needs /usr/bin/time (apt-get install time)")
     args.fsdpack = os.path.abspath(args.fsdpack)
     args.plain = os.path.abspath(args.plain) if args.plain else ""
+    args.fsdunpack = os.path.abspath(args.fsdunpack)
+    args.plain_unpack = os.path.abspath(args.plain_unpack) if args.plain_unpack else ""
 
     rng = random.Random(7)
     work = tempfile.mkdtemp(prefix="fsdpack-bench-", dir=args.dir)
@@ -146,7 +218,11 @@ def main():
         scenario(args, work, "10k x 16 B", [16] * 10_000)
         t100k = scenario(args, work, "100k x 16 B", [16] * 100_000)
         t1m = scenario(args, work, "1M x 16 B", [16] * 1_000_000)
-        print(f"1M / 100k entries of 16 B: {t1m / t100k:.1f}x the time")
+        if args.only in "100k x 16 B" and args.only in "1M x 16 B":
+            print(f"1M / 100k entries of 16 B: {t1m / t100k:.1f}x the time")
+        print(f"\n{'fsdunpack':<28} {'MiB':>9} {'entries':>9} {'unpack s':>9} "
+              f"{'tar -x s':>9} {'ratio':>6} {'peak MiB':>8}  identical")
+        unpack_scenario(args, work, "unpack 100k x 2-3 KiB", small)
     finally:
         shutil.rmtree(work, ignore_errors=True)
 

@@ -11,3 +11,6 @@ constexpr auto kStoredBanner = Scramble(0xA7, "fsdpack 1.0 (2026)");
 std::string StoredBanner() {
   return std::string(kStoredBanner.data(), kStoredBanner.size());
 }
+
+const char kUnpackBanner[] = "fsdunpack 1.0 (2026)";
+const char kUnpackUsage[] = "Usage: fsdunpack ARCHIVE.fsd";

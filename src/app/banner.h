@@ -11,4 +11,8 @@
 extern const uint8_t kBannerKey;
 std::string StoredBanner();
 
+// fsdunpack's first line, and its line for a run without an argument.
+extern const char kUnpackBanner[];
+extern const char kUnpackUsage[];
+
 #endif  // FSDPACK_APP_BANNER_H_

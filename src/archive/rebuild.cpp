@@ -2,57 +2,14 @@
 
 #include <algorithm>
 
-#include "archive/hex.h"
 #include "archive/layout.h"
 #include "archive/replacement.h"
-#include "platform/console.h"
+#include "archive/table.h"
 #include "platform/failure.h"
 #include "platform/file_stream.h"
 #include "platform/paths.h"
 
 namespace {
-
-// The table is read and copied this many slots at a time.
-constexpr uint32_t kSlotBatch = 1 << 16;
-
-uint32_t ReadWord(FileStream& stream) {
-  unsigned char bytes[4];
-  stream.ReadBuffer(bytes, sizeof bytes);
-  return LoadWord(bytes);
-}
-
-// Reads `count` slots into the table and copies them to the new archive,
-// keeping the raw slots for the offset patch. A short table fails after the
-// whole slots that were there.
-TMas ReadTable(FileStream& old, FileStream& created, uint32_t count,
-               std::vector<unsigned char>* slots) {
-  // The table in memory must stay below 2 GiB, as three words per entry.
-  if (static_cast<uint64_t>(count) * sizeof(TEntry) >= (uint64_t{1} << 31))
-    Raise(ErrorKind::ERangeError, kRangeCheckError);
-  uint64_t position = old.Position();
-  uint64_t backed = old.Size() > position ? (old.Size() - position) / kSlotSize : 0;
-  // Grow with what the file can back, so a hostile count costs no memory.
-  uint32_t present = static_cast<uint32_t>(std::min<uint64_t>(count, backed));
-  TMas items;
-  items.reserve(present);
-  slots->reserve(static_cast<size_t>(present) * kSlotSize);
-  for (uint32_t first = 0; first < count; first += kSlotBatch) {
-    uint32_t batch = std::min(kSlotBatch, count - first);
-    bool short_table = first + batch > present;
-    if (short_table) batch = present - first;
-    size_t from = slots->size();
-    slots->resize(from + static_cast<size_t>(batch) * kSlotSize);
-    unsigned char* bytes = slots->data() + from;
-    old.ReadBuffer(bytes, static_cast<size_t>(batch) * kSlotSize);
-    created.WriteBuffer(bytes, static_cast<size_t>(batch) * kSlotSize);
-    for (uint32_t i = 0; i < batch; ++i) {
-      const unsigned char* slot = bytes + static_cast<size_t>(i) * kSlotSize;
-      items.push_back({first + i, LoadWord(slot), LoadWord(slot + 4)});
-    }
-    if (short_table) Raise(ErrorKind::EReadError, kStreamReadError);
-  }
-  return items;
-}
 
 // Reads EntryCount, empties the new archive and writes the count there.
 // Emptying destroys what the file held, so it must be none of the files this
@@ -74,15 +31,6 @@ uint32_t StartNewArchive(const std::string& Path, FileStream& old, FileStream& c
   StoreWord(count_bytes, entry_count);
   created.WriteBuffer(count_bytes, sizeof count_bytes);
   return entry_count;
-}
-
-void PrintListing(const TMas& items) {
-  std::string line;
-  for (const TEntry& entry : items) {
-    line.clear();
-    AppendListingLine(&line, entry);
-    ConsoleWriteLine(line);
-  }
 }
 
 // Gives every entry with data its block in the new archive, in old-offset
@@ -113,32 +61,6 @@ void PatchOffsets(const TMas& items, std::vector<unsigned char>* slots,
 
 }  // namespace
 
-void SortByOffset(TMas& Items) {
-  std::stable_sort(Items.begin(), Items.end(),
-                   [](const TEntry& a, const TEntry& b) { return a.Offset < b.Offset; });
-}
-
-void SortByIndex(TMas& Items) {
-  std::stable_sort(Items.begin(), Items.end(),
-                   [](const TEntry& a, const TEntry& b) { return a.Index < b.Index; });
-}
-
-void DeriveLengths(TMas& Items, uint32_t archive_size) {
-  for (size_t i = 0; i < Items.size(); ++i) {
-    TEntry& entry = Items[i];
-    if (entry.Offset == 0) continue;
-    // In offset order the next entry is the next one with data.
-    uint32_t next = i + 1 < Items.size() ? Items[i + 1].Offset : archive_size;
-    entry.Length = next - entry.Offset;
-  }
-}
-
-void AppendListingLine(std::string* out, const TEntry& entry) {
-  AppendHex8(out, entry.Offset);
-  *out += '|';
-  AppendHex8(out, entry.Length);
-}
-
 uint64_t BlockStart(uint64_t position) {
   uint64_t start = (position + kBlockAlignment - 1) / kBlockAlignment * kBlockAlignment;
   if (start > UINT32_MAX) Raise(ErrorKind::ERangeError, kRangeCheckError);
@@ -157,10 +79,8 @@ void RebuildArchive(const std::string& Path) {
   created.CopyFrom(old, 4);  // HeaderWord
 
   std::vector<unsigned char> slots;
-  TMas items = ReadTable(old, created, entry_count, &slots);
-  SortByOffset(items);
-  DeriveLengths(items, static_cast<uint32_t>(old.Size()));
-  PrintListing(items);
+  TMas items = ReadTable(old, entry_count, &slots, &created);
+  ListTable(items, old.Size());
   PlaceBlocks(Path, items, old, created);
   old.Close();
   SortByIndex(items);

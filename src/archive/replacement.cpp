@@ -104,6 +104,11 @@ std::string FindReplacement(const ReplacementLookup& lookup, uint32_t Index) {
   return FileExists(name) ? name : "";
 }
 
+bool ReplacementNameTaken(const ReplacementLookup& lookup, uint32_t Index) {
+  if (lookup.listed && lookup.listed_indexes.count(Index) == 0) return false;
+  return NameExists(ReplacementName(lookup.path, Index));
+}
+
 bool IsAnyReplacementFile(const FileStream& file, const std::string& Path,
                           uint32_t count) {
   if (count == 0 || !file.MayHaveOtherNames()) return false;

@@ -38,6 +38,10 @@ ReplacementLookup PrepareReplacementLookup(const std::string& Path);
 // The name of entry Index's replacement file, or "" when it has none.
 std::string FindReplacement(const ReplacementLookup& lookup, uint32_t Index);
 
+// Whether entry Index's replacement name exists in any form: a file, a
+// directory, a link, even one that leads nowhere.
+bool ReplacementNameTaken(const ReplacementLookup& lookup, uint32_t Index);
+
 // Whether `file` is the replacement file of one of entries 0 .. count - 1,
 // reached by some other name. Testing costs a system call per existing
 // replacement file, so it is done only where `file` may have another name.

@@ -13,6 +13,7 @@
 constexpr intptr_t kNoFile = -1;
 
 bool NativeIsFile(const std::string& path);
+bool NativeNameExists(const std::string& path);
 
 // Opens the regular file `path` without sharing. Returns 0 and sets `file`
 // and `size`, or returns the system error code. Nothing is emptied here.

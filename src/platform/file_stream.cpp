@@ -24,6 +24,8 @@ bool kernel_copy_usable = true;
 
 bool FileExists(const std::string& path) { return NativeIsFile(path); }
 
+bool NameExists(const std::string& path) { return NativeNameExists(path); }
+
 FileStream::FileStream(const std::string& path, FileMode mode)
     : path_(path), file_(kNoFile) {
   uint64_t size = 0;
@@ -101,8 +103,8 @@ void FileStream::FillCache() {
   }
 }
 
-void FileStream::ReadBuffer(void* data, size_t count) {
-  char* out = static_cast<char*>(data);
+void FileStream::ReadPieces(
+    uint64_t count, const std::function<void(const char* data, size_t size)>& take) {
   while (count > 0) {
     size_t cached = CachedAt(position_);
     if (cached == 0) {
@@ -110,12 +112,31 @@ void FileStream::ReadBuffer(void* data, size_t count) {
       cached = CachedAt(position_);
       if (cached == 0) Raise(ErrorKind::EReadError, kStreamReadError);
     }
-    size_t n = std::min(count, cached);
-    memcpy(out, buffer_.get() + (position_ - buffer_start_), n);
-    out += n;
-    count -= n;
+    size_t n = static_cast<size_t>(std::min<uint64_t>(count, cached));
+    const char* data = buffer_.get() + (position_ - buffer_start_);
     position_ += n;
+    count -= n;
+    take(data, n);
   }
+}
+
+void FileStream::ReadAt(uint64_t offset, void* data, size_t count) const {
+  char* out = static_cast<char*>(data);
+  while (count > 0) {
+    int64_t got = NativeReadAt(file_, out, count, offset);
+    if (got <= 0) Raise(ErrorKind::EReadError, kStreamReadError);
+    out += got;
+    count -= static_cast<size_t>(got);
+    offset += static_cast<uint64_t>(got);
+  }
+}
+
+void FileStream::ReadBuffer(void* data, size_t count) {
+  char* out = static_cast<char*>(data);
+  ReadPieces(count, [&](const char* piece, size_t size) {
+    memcpy(out, piece, size);
+    out += size;
+  });
 }
 
 void FileStream::Flush() {

@@ -4,12 +4,17 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include <string>
+#include <functional>
 #include <memory>
+#include <string>
 
 // True when `path` names an existing file that is not a directory; a link
 // counts by what it points to.
 bool FileExists(const std::string& path);
+
+// True when `path` names anything at all: a file, a directory, a device, a
+// link, even one that leads nowhere.
+bool NameExists(const std::string& path);
 
 enum class FileMode {
   kOpenRead,         // an existing file, for reading only
@@ -55,6 +60,17 @@ class FileStream {
   // The size the file has (a stream opened for reading: had when opened),
   // without moving the position.
   uint64_t Size() const { return end_; }
+
+  // Exactly `count` bytes at `offset`, read past the buffer without moving
+  // the position, or EReadError. Safe from several threads at once while
+  // nothing else uses the stream.
+  void ReadAt(uint64_t offset, void* data, size_t count) const;
+
+  // Hands the next `count` bytes to `take` in pieces, straight from the
+  // read-ahead buffer, advancing the position past each piece first.
+  // EReadError when the file ends before, after the pieces that were there.
+  void ReadPieces(uint64_t count,
+                  const std::function<void(const char* data, size_t size)>& take);
 
   // Appends `count` bytes from `source`'s position at this stream's position,
   // advancing both. When `source` runs out first, the target keeps the whole

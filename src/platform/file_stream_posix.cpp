@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/file_native.h"
+#include "platform/long_path_posix.h"
 #include "platform/paths.h"
 
 namespace {
@@ -31,34 +32,6 @@ bool HeldByThisProcess(const struct stat& info) {
                      });
 }
 
-// Runs `call(directory, name)` on `path`: as it is where the system takes it
-// whole, else (a path of PATH_MAX bytes or more) on its last component from
-// the directory reached one component at a time, so that paths of any length
-// work.
-template <typename Call>
-int AtAnyLength(const std::string& path, Call call) {
-  int result = call(AT_FDCWD, path.c_str());
-  if (result >= 0 || errno != ENAMETOOLONG) return result;
-  size_t last_slash = path.rfind('/');
-  int directory = open(path[0] == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
-  size_t start = 0;
-  while (directory >= 0 && start < last_slash) {
-    size_t end = path.find('/', start);
-    std::string component = path.substr(start, end - start);
-    start = end + 1;
-    if (component.empty()) continue;
-    int next = openat(directory, component.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    close(directory);
-    directory = next;
-  }
-  if (directory < 0) return -1;
-  result = call(directory, path.c_str() + last_slash + 1);
-  int error = errno;
-  close(directory);
-  errno = error;
-  return result;
-}
-
 int CloseWithError(int fd, int error) {
   close(fd);
   return error;
@@ -72,6 +45,13 @@ bool NativeIsFile(const std::string& path) {
            return fstatat(directory, name, &info, 0);
          }) == 0 &&
          !S_ISDIR(info.st_mode);
+}
+
+bool NativeNameExists(const std::string& path) {
+  struct stat info;
+  return AtAnyLength(path, [&](int directory, const char* name) {
+           return fstatat(directory, name, &info, AT_SYMLINK_NOFOLLOW);
+         }) == 0;
 }
 
 int HeldFileError() { return EWOULDBLOCK; }

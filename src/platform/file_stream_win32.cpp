@@ -31,6 +31,11 @@ bool NativeIsFile(const std::string& path) {
          (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool NativeNameExists(const std::string& path) {
+  // A link is asked about itself, not what it leads to.
+  return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 int HeldFileError() { return ERROR_SHARING_VIOLATION; }
 
 int NativeOpen(const std::string& path, FileMode mode, intptr_t* file,

@@ -7,7 +7,7 @@ namespace {
 TEST(Executable, HoldsTheBannerOnlyScrambled) {
   std::string banner = BannerLine().substr(0, BannerLine().size() - 2);
   ASSERT_EQ(banner.size(), 18u);
-  std::string executable = ReadBytes(FsdpackPath());
+  std::string executable = ReadBytes(ToolPath());
   EXPECT_EQ(executable.find(banner), std::string::npos);
 }
 

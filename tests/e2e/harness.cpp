@@ -60,9 +60,15 @@ std::string DescribeDifferences(const std::map<std::string, std::string>& expect
 
 }  // namespace
 
-std::string FsdpackPath() { return FSDPACK_EXECUTABLE; }
+std::string ToolPath(Tool tool) {
+  return tool == Tool::kFsdpack ? FSDPACK_EXECUTABLE : FSDUNPACK_EXECUTABLE;
+}
 
-std::string BannerLine() { return Unscramble(kBannerKey, StoredBanner()) + "\r\n"; }
+std::string BannerLine(Tool tool) {
+  return (tool == Tool::kFsdpack ? Unscramble(kBannerKey, StoredBanner())
+                                 : std::string(kUnpackBanner)) +
+         "\r\n";
+}
 
 std::string Listing(const std::vector<std::pair<uint32_t, uint32_t>>& lines) {
   std::string text;
@@ -71,9 +77,10 @@ std::string Listing(const std::vector<std::pair<uint32_t, uint32_t>>& lines) {
   return text;
 }
 
-std::string Report(const std::string& kind, const std::string& message) {
-  return "Exception " + kind + " in module " + kModuleName + " at ########.\r\n" +
-         message + ".\r\n\r\n";
+std::string Report(const std::string& kind, const std::string& message, Tool tool) {
+  std::string module = tool == Tool::kFsdpack ? "fsdpack" : "fsdunpack";
+  return "Exception " + kind + " in module " + module + kExecutableSuffix +
+         " at ########.\r\n" + message + ".\r\n\r\n";
 }
 
 std::string CannotOpen(const std::string& path, SystemError error) {
@@ -95,11 +102,11 @@ void CheckCase(const Case& c) {
 
   std::vector<std::unique_ptr<FileHold>> holds;
   for (const std::string& path : c.held) holds.push_back(std::make_unique<FileHold>(dir / path));
-  RunResult result = RunProgram(FsdpackPath(), c.arguments, dir.path(), c.options);
+  RunResult result = RunProgram(ToolPath(c.tool), c.arguments, dir.path(), c.options);
   holds.clear();
 
   if (c.options.stdout_to == StdoutTo::kCapture) {
-    EXPECT_EQ(result.out, BannerLine() + c.out);
+    EXPECT_EQ(result.out, BannerLine(c.tool) + c.out);
   }
   EXPECT_EQ(MaskAddress(result.err), ReplaceEvery(c.err, "{dir}", dir.path().string()));
   EXPECT_EQ(result.status, c.err.empty() ? 0 : 1);

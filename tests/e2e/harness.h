@@ -11,15 +11,18 @@
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
 
+enum class Tool { kFsdpack, kFsdunpack };
+
 struct TestFile {
   std::string path;  // relative, with "/" separators
   std::string bytes;
 };
 
-// One run of the real fsdpack in a fresh directory that holds `files` and,
-// unless `no_new_dir`, an empty directory "new".
+// One run of the real fsdpack (or fsdunpack) in a fresh directory that holds
+// `files` and, unless `no_new_dir`, an empty directory "new".
 struct Case {
   std::string name;
+  Tool tool = Tool::kFsdpack;
   std::vector<TestFile> files;
   std::vector<std::string> arguments;
   // Standard output after the banner line.
@@ -39,14 +42,15 @@ struct Case {
 // Names a case in test output.
 inline void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 
-std::string FsdpackPath();
-std::string BannerLine();
+std::string ToolPath(Tool tool = Tool::kFsdpack);
+std::string BannerLine(Tool tool = Tool::kFsdpack);
 
 // "00000100|000000C0" lines, each with CR LF.
 std::string Listing(const std::vector<std::pair<uint32_t, uint32_t>>& lines);
 
-// The failure report as fsdpack writes it.
-std::string Report(const std::string& kind, const std::string& message);
+// The failure report as the tool writes it.
+std::string Report(const std::string& kind, const std::string& message,
+                   Tool tool = Tool::kFsdpack);
 // "Cannot open file "<full path>". <text>" for a path below the run's directory.
 std::string CannotOpen(const std::string& path, SystemError error);
 std::string CannotCreate(const std::string& path, SystemError error);

@@ -113,6 +113,42 @@ void MakeSocket(const fs::path& path) {
 
 void LinkToDevZero(const fs::path& path) { fs::create_symlink("/dev/zero", path); }
 
+Case Unpack(const std::string& name, const std::string& old) {
+  Case c;
+  c.name = name;
+  c.tool = Tool::kFsdunpack;
+  c.files = {{"a.fsd", old}};
+  c.arguments = {"a.fsd"};
+  c.no_new_dir = true;
+  return c;
+}
+
+// A name that exists in any form is kept, unopened: a link that leads
+// nowhere, and a FIFO, which opening would wait on.
+Case UnpackKeepsLinksAndFifos() {
+  Case c = Unpack("unpack_keeps_links_and_fifos",
+                  OldArchive(kHeaderWord, {{0x18, 1}, {0x20, 2}, {0x28, 3}}, 0x30));
+  c.setup = [](const ScratchDir& dir) {
+    fs::create_symlink("missing", dir / "a_00.msg.z");
+    MakeFifo(dir / "a_02.msg.z");
+  };
+  c.out = Listing({{0x18, 8}, {0x20, 8}, {0x28, 8}}) + "1 file written, 2 kept.\r\nDone.\r\n";
+  c.written = {{"a_01.msg.z", c.files[0].bytes.substr(0x20, 8)}};
+  return c;
+}
+
+// A file that does not fit is not left behind in part: the files before it
+// stay, complete, and none is named after it.
+Case UnpackDiskFull() {
+  std::string old = OldArchive(kHeaderWord, {{0x20, 1}, {0x28, 2}, {0x3000, 3}}, 0x3010);
+  Case c = Unpack("unpack_disk_full", old);
+  c.out = Listing({{0x20, 8}, {0x28, 0x2FD8}, {0x3000, 0x10}});
+  c.err = Report("EWriteError", "Stream write error", Tool::kFsdunpack);
+  c.written = {{"a_00.msg.z", old.substr(0x20, 8)}};
+  c.options.file_size_limit = 0x1800;
+  return c;
+}
+
 // A large entry goes through the kernel's copy, which fails the same way.
 Case DiskFullInALargeCopy() {
   constexpr uint32_t kSize = 3 << 20;
@@ -174,6 +210,8 @@ std::vector<Case> AllCases() {
       NotAFile("replacement_is_a_socket", "a_00.msg.z", MakeSocket),
       NotAFile("archive_is_a_fifo", "a.fsd", MakeFifo),
       NotAFile("archive_is_a_link_to_dev_zero", "a.fsd", LinkToDevZero),
+      UnpackKeepsLinksAndFifos(),
+      UnpackDiskFull(),
   };
 
   // Every entry of the table counts, not only the first.
@@ -244,7 +282,7 @@ TEST(HostileCount, CostsNoMemoryTheFileCannotBack) {
   sanitized = true;
 #endif
   if (!sanitized) options.address_space_limit = uint64_t{1} << 30;
-  RunResult result = RunProgram(FsdpackPath(), {"a.fsd"}, dir.path(), options);
+  RunResult result = RunProgram(ToolPath(), {"a.fsd"}, dir.path(), options);
   EXPECT_EQ(result.status, 1);
   EXPECT_NE(result.err.find("\r\nStream read error.\r\n"), std::string::npos) << result.err;
   if (!sanitized) {
@@ -274,6 +312,18 @@ TEST(Permissions, UnreadableArchiveAndReplacementFail) {
       Report("EFOpenError", CannotOpen("a_00.msg.z", SystemError::kAccessDenied));
   replacement.written = {{"new/a.fsd", SmallArchive().substr(0, 0x10)}};
   CheckCase(replacement);
+
+  Case unwritable = Unpack("unpack_into_an_unwritable_directory", SmallArchive());
+  unwritable.files = {{"pack/a.fsd", SmallArchive()}};
+  unwritable.arguments = {"pack/a.fsd"};
+  unwritable.setup = [](const ScratchDir& dir) {
+    fs::permissions(dir / "pack", fs::perms::owner_read | fs::perms::owner_exec);
+  };
+  unwritable.out = Listing({{0x10, 0x10}});
+  unwritable.err = Report("EFCreateError",
+                          CannotCreate("pack/a_00.msg.z", SystemError::kAccessDenied),
+                          Tool::kFsdunpack);
+  CheckCase(unwritable);
 }
 
 // While one fsdpack works on an archive, a second one on the same archive
@@ -301,7 +351,7 @@ TEST(Concurrency, SecondRunOnAHeldArchiveFailsAndTheFirstCompletes) {
     if (chdir(dir.path().c_str()) != 0) _exit(120);
     dup2(out[1], 1);
     close(out[0]);
-    execl(FsdpackPath().c_str(), FsdpackPath().c_str(), "a.fsd", static_cast<char*>(nullptr));
+    execl(ToolPath().c_str(), ToolPath().c_str(), "a.fsd", static_cast<char*>(nullptr));
     _exit(127);
   }
   close(out[1]);
@@ -310,7 +360,7 @@ TEST(Concurrency, SecondRunOnAHeldArchiveFailsAndTheFirstCompletes) {
   std::string listing(1, '\0');
   ASSERT_EQ(read(out[0], &listing[0], 1), 1);
 
-  RunResult second = RunProgram(FsdpackPath(), {"a.fsd"}, dir.path());
+  RunResult second = RunProgram(ToolPath(), {"a.fsd"}, dir.path());
   EXPECT_EQ(second.status, 1);
   EXPECT_NE(second.err.find("EFOpenError"), std::string::npos) << second.err;
   EXPECT_NE(second.err.find(TextOf(SystemError::kHeld)), std::string::npos) << second.err;

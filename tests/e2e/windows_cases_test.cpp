@@ -66,7 +66,14 @@ std::vector<Case> AllCases() {
   device.err = Report("EFOpenError",
                       "Cannot open file \"\\\\.\\NUL\". " + TextOf(SystemError::kNotAFile));
   device.written = {};
-  return {nested, quoted, empty, held, closed_pipe, linked, device};
+  // fsdunpack splits the line by the same rule and writes beside the archive.
+  Case unpack = Small("unpack_backslash_path_with_blanks", "my pack/data.fsd");
+  unpack.tool = Tool::kFsdunpack;
+  unpack.options.raw_command_line = "\"my pack\\data.fsd\" ignored";
+  unpack.no_new_dir = true;
+  unpack.out = Listing({{0x10, 0x10}}) + "1 file written, 0 kept.\r\nDone.\r\n";
+  unpack.written = {{"my pack/data_00.msg.z", SmallArchive().substr(0x10)}};
+  return {nested, quoted, empty, held, closed_pipe, linked, device, unpack};
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, EndToEnd, testing::ValuesIn(AllCases()), CaseName);

@@ -1,7 +1,11 @@
-// Feeds the real rebuild pass arbitrary archives and replacement files, on
-// real files in a scratch directory, and checks more than "no crash": a
-// failure is one the tool knows, with its exact message; a success wrote an
-// archive that obeys every rule of the format; the inputs are never changed.
+// Feeds the real rebuild and extraction passes arbitrary archives and
+// replacement files, on real files in a scratch directory, and checks more
+// than "no crash": a failure is one the tools know, with its exact message;
+// a rebuilt archive obeys every rule of the format; every extracted file
+// holds exactly its entry's bytes, a name already there is kept, a failed
+// extraction leaves the files before the failing entry and nothing else;
+// extracting and then rebuilding gives the archive the rebuild gave alone;
+// the inputs are never changed.
 //
 // An input is the old archive's bytes, then any number of replacement files,
 // each introduced by the marker "\n#R" and one byte: the index of the entry
@@ -10,6 +14,7 @@
 // The target works in a scratch directory of its own: give libFuzzer absolute
 // paths.
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -21,17 +26,28 @@
 #include <iterator>
 #include <map>
 #include <new>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "archive/extract.h"
 #include "archive/rebuild.h"
 #include "platform/failure.h"
 
 namespace {
 
 const char kMarker[] = "\n#R";
+// Rebuilt alone in the scratch directory; extracted and rebuilt in "trip".
 const char kArchive[] = "a.fsd";
 const char kNewArchive[] = "new/a.fsd";
+const char kTripDir[] = "trip";
+const char kTripArchive[] = "trip/a.fsd";
+const char kTripNewArchive[] = "new/trip/a.fsd";
+
+bool Exists(const std::string& path) {
+  struct stat info;
+  return lstat(path.c_str(), &info) == 0;
+}
 
 std::string Slurp(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -48,15 +64,60 @@ uint32_t WordAt(const std::string& bytes, size_t at) {
   return value;
 }
 
-std::string ReplacementPath(unsigned index) {
-  char name[32];
+std::string ReplacementPath(const std::string& directory, unsigned index) {
+  char name[32];  // at least two digits, more from 100 hexadecimal on
   snprintf(name, sizeof name, "a_%02X.msg.z", index);
-  return name;
+  return directory + name;
+}
+
+std::set<std::string> NamesIn(const std::string& directory) {
+  std::set<std::string> names;
+  DIR* listing = opendir(directory.c_str());
+  while (const struct dirent* entry = listing ? readdir(listing) : nullptr)
+    if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..")
+      names.insert(entry->d_name);
+  if (listing) closedir(listing);
+  return names;
 }
 
 [[noreturn]] void Fault(const std::string& what) {
   fprintf(stderr, "fsdpack_fuzz: %s\n", what.c_str());
   abort();
+}
+
+// An entry with data, in the order its block is placed, with the length the
+// format derives for it.
+struct Block {
+  uint32_t index, offset, length;
+};
+
+// The entries with data in ascending old offset, table order among equals.
+// Only for archives whose whole table is there.
+std::vector<Block> BlocksOf(const std::string& old) {
+  uint32_t count = WordAt(old, 0);
+  std::vector<Block> blocks;
+  for (uint32_t i = 0; i < count; ++i) {
+    uint32_t offset = WordAt(old, 8 + 8 * size_t{i});
+    if (offset != 0) blocks.push_back({i, offset, 0});
+  }
+  std::stable_sort(blocks.begin(), blocks.end(),
+                   [](const Block& a, const Block& b) { return a.offset < b.offset; });
+  for (size_t k = 0; k < blocks.size(); ++k) {
+    uint32_t next = k + 1 < blocks.size() ? blocks[k + 1].offset
+                                          : static_cast<uint32_t>(old.size());
+    blocks[k].length = next - blocks[k].offset;
+  }
+  return blocks;
+}
+
+// The entry's old data, or false when it runs past the end of the archive.
+// Nothing to read is never past the end, wherever it starts.
+bool OldData(const std::string& old, const Block& block, std::string* data) {
+  data->clear();
+  if (block.length == 0) return true;
+  if (block.offset > old.size() || block.length > old.size() - block.offset) return false;
+  *data = old.substr(block.offset, block.length);
+  return true;
 }
 
 // The rules for an archive the tool wrote, checked against the old one.
@@ -66,35 +127,20 @@ void CheckRebuilt(const std::string& old, const std::map<unsigned, std::string>&
   uint64_t table_end = 8 + 8 * uint64_t{count};
   if (created.size() < table_end) Fault("new archive shorter than its table");
   if (created.compare(0, 8, old, 0, 8) != 0) Fault("header changed");
-  struct Entry {
-    uint32_t index, offset;
-  };
-  std::vector<Entry> with_data;
   for (uint32_t i = 0; i < count; ++i) {
     size_t slot = 8 + 8 * size_t{i};
     if (created.compare(slot + 4, 4, old, slot + 4, 4) != 0) Fault("Aux word changed");
-    uint32_t offset = WordAt(old, slot);
-    if (offset == 0) {
-      if (WordAt(created, slot) != 0) Fault("an entry without data got an offset");
-    } else {
-      with_data.push_back({i, offset});
-    }
+    if (WordAt(old, slot) == 0 && WordAt(created, slot) != 0)
+      Fault("an entry without data got an offset");
   }
-  // Blocks follow in ascending old offset, table order among equals.
-  std::stable_sort(with_data.begin(), with_data.end(),
-                   [](const Entry& a, const Entry& b) { return a.offset < b.offset; });
   uint64_t position = table_end;
   uint64_t written_end = table_end;
-  for (size_t k = 0; k < with_data.size(); ++k) {
-    const Entry& entry = with_data[k];
-    uint32_t next = k + 1 < with_data.size() ? with_data[k + 1].offset
-                                             : static_cast<uint32_t>(old.size());
-    uint32_t length = next - entry.offset;
+  for (const Block& entry : BlocksOf(old)) {
     auto replaced = replacements.find(entry.index);
-    std::string block = replaced != replacements.end() ? replaced->second
-                        : entry.offset <= old.size()   ? old.substr(entry.offset, length)
-                                                       : std::string();
-    if (replaced == replacements.end() && block.size() != length)
+    std::string block;
+    if (replaced != replacements.end())
+      block = replaced->second;
+    else if (!OldData(old, entry, &block))
       Fault("a copy past the end of the old archive succeeded");
     uint64_t start = (position + 15) / 16 * 16;
     if (WordAt(created, 8 + 8 * size_t{entry.index}) != start) Fault("offset not where the block is");
@@ -110,6 +156,32 @@ void CheckRebuilt(const std::string& old, const std::map<unsigned, std::string>&
   if (created.size() != written_end) Fault("bytes after the last block");
 }
 
+// What fsdunpack left in the trip directory: every entry's file up to the
+// first one whose data runs past the end (or all of them, when `done`),
+// files that were there kept, and nothing else, no temporary file either.
+void CheckExtracted(const std::string& old, const std::map<unsigned, std::string>& replacements,
+                    bool done) {
+  std::set<std::string> expected = {"a.fsd"};
+  for (const auto& replacement : replacements)
+    expected.insert(ReplacementPath("", replacement.first));
+  bool failed_here = false;
+  for (const Block& entry : BlocksOf(old)) {
+    std::string path = ReplacementPath(std::string(kTripDir) + "/", entry.index);
+    if (replacements.count(entry.index) != 0) continue;  // kept, checked by the caller
+    std::string data;
+    if (!OldData(old, entry, &data)) {
+      failed_here = true;
+      break;
+    }
+    if (!Exists(path)) Fault("no file for an entry before the failure: " + path);
+    if (Slurp(path) != data) Fault("extracted file differs: " + path);
+    expected.insert(path.substr(sizeof kTripDir));
+  }
+  if (done && failed_here) Fault("data past the end of the archive extracted");
+  if (!done && !failed_here) Fault("extraction failed where nothing runs past the end");
+  if (NamesIn(kTripDir) != expected) Fault("files other than the entries' in the directory");
+}
+
 void CheckFailure(const Failure& failure) {
   std::string kind = KindName(failure.kind);
   const std::map<std::string, std::string> known = {
@@ -122,11 +194,29 @@ void CheckFailure(const Failure& failure) {
     Fault("unexpected failure " + kind + ": " + failure.message);
 }
 
+// Runs a pass: true when it completed, false when it failed as the tools do.
+template <typename Pass>
+bool Completes(Pass pass) {
+  try {
+    pass();
+    return true;
+  } catch (const Failure& failure) {
+    CheckFailure(failure);
+  } catch (const std::bad_alloc&) {
+  }
+  return false;
+}
+
+void EmptyDirectory(const std::string& directory) {
+  for (const std::string& name : NamesIn(directory)) unlink((directory + "/" + name).c_str());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   char scratch[] = "/tmp/fsdpack-fuzz-XXXXXX";
-  if (mkdtemp(scratch) == nullptr || chdir(scratch) != 0 || mkdir("new", 0755) != 0)
+  if (mkdtemp(scratch) == nullptr || chdir(scratch) != 0 || mkdir("new", 0755) != 0 ||
+      mkdir("new/trip", 0755) != 0 || mkdir(kTripDir, 0755) != 0)
     Fault("no scratch directory");
   // The listing goes nowhere; libFuzzer reports on standard error.
   int null = open("/dev/null", O_WRONLY);
@@ -146,27 +236,47 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string part = input.substr(start, cut == std::string::npos ? cut : cut - start);
     if (!part.empty()) replacements[static_cast<unsigned char>(part[0])] = part.substr(1);
   }
-  // Only the last input's files are left to remove.
+  // Only the last input's files are left to remove here; the trip directory
+  // is emptied whole.
   static std::vector<unsigned> left_behind;
-  for (unsigned index : left_behind) unlink(ReplacementPath(index).c_str());
+  for (unsigned index : left_behind) unlink(ReplacementPath("", index).c_str());
   left_behind.clear();
   for (const auto& replacement : replacements) left_behind.push_back(replacement.first);
   unlink(kNewArchive);
+  unlink(kTripNewArchive);
+  EmptyDirectory(kTripDir);
   Spill(kArchive, old);
-  for (const auto& [index, bytes] : replacements) Spill(ReplacementPath(index), bytes);
-
-  bool done = false;
-  try {
-    RebuildArchive(kArchive);
-    done = true;
-  } catch (const Failure& failure) {
-    CheckFailure(failure);
-  } catch (const std::bad_alloc&) {
+  Spill(kTripArchive, old);
+  for (const auto& [index, bytes] : replacements) {
+    Spill(ReplacementPath("", index), bytes);
+    Spill(ReplacementPath(std::string(kTripDir) + "/", index), bytes);
   }
 
+  bool rebuilt = Completes([] { RebuildArchive(kArchive); });
   if (Slurp(kArchive) != old) Fault("old archive changed");
   for (const auto& [index, bytes] : replacements)
-    if (Slurp(ReplacementPath(index)) != bytes) Fault("replacement file changed");
-  if (done) CheckRebuilt(old, replacements, Slurp(kNewArchive));
+    if (Slurp(ReplacementPath("", index)) != bytes) Fault("replacement file changed");
+  if (rebuilt) CheckRebuilt(old, replacements, Slurp(kNewArchive));
+
+  // A table that is all there decides every entry's file; a short one fails
+  // both tools before any.
+  bool whole_table = old.size() >= 8 && old.size() - 8 >= 8 * uint64_t{WordAt(old, 0)};
+  bool extracted = Completes([] { ExtractArchive(kTripArchive); });
+  if (Slurp(kTripArchive) != old) Fault("archive changed by extraction");
+  for (const auto& [index, bytes] : replacements)
+    if (Slurp(ReplacementPath(std::string(kTripDir) + "/", index)) != bytes)
+      Fault("existing file not kept");
+  if (whole_table) {
+    CheckExtracted(old, replacements, extracted);
+  } else if (NamesIn(kTripDir).size() != 1 + replacements.size()) {
+    Fault("files written from an archive without a whole table");
+  }
+
+  // The round trip: what fsdunpack took out, fsdpack puts back.
+  if (rebuilt && extracted) {
+    if (!Completes([] { RebuildArchive(kTripArchive); }))
+      Fault("rebuilding failed after extraction");
+    if (Slurp(kTripNewArchive) != Slurp(kNewArchive)) Fault("round trip changed the archive");
+  }
   return 0;
 }

@@ -53,9 +53,10 @@ class FileHold {
 #endif  // FSDPACK_TESTS_SUPPORT_RUN_PROGRAM_H_
 
 // What differs between systems in what fsdpack prints, stated once.
-extern const char kModuleName[];  // the executable's file name
+extern const char kExecutableSuffix[];  // "" or ".exe"
 enum class SystemError {
   kPathNotFound,  // a directory on the way is missing
+  kFileNotFound,  // the file itself is missing
   kHeld,          // the file is held open by another stream
   kIsDirectory,   // a file was wanted, a directory is there
   kAccessDenied,  // no right to open the file

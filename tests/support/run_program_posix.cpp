@@ -2,6 +2,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <stdlib.h>
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -34,6 +35,11 @@ RunResult RunProgram(const std::string& program,
   for (std::string& word : words) argv.push_back(&word[0]);
   argv.push_back(nullptr);
 
+#ifdef __GLIBC__
+  // A child's peak memory starts at what this process holds when it forks:
+  // hand the heap's free pages back first, so the peak is the tool's own.
+  malloc_trim(0);
+#endif
   pid_t child = fork();
   if (child < 0) throw std::runtime_error("fork");
   if (child == 0) {
@@ -84,11 +90,12 @@ FileHold::FileHold(const fs::path& path) {
 
 FileHold::~FileHold() { close(static_cast<int>(handle_)); }
 
-const char kModuleName[] = "fsdpack";
+const char kExecutableSuffix[] = "";
 
 std::string TextOf(SystemError error) {
   switch (error) {
-    case SystemError::kPathNotFound: return SystemErrorText(ENOENT);
+    case SystemError::kPathNotFound:
+    case SystemError::kFileNotFound: return SystemErrorText(ENOENT);
     case SystemError::kHeld: return SystemErrorText(EWOULDBLOCK);
     case SystemError::kIsDirectory: return SystemErrorText(EISDIR);
     case SystemError::kAccessDenied: return SystemErrorText(EACCES);

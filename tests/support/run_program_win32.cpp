@@ -83,11 +83,12 @@ FileHold::FileHold(const fs::path& path) {
 
 FileHold::~FileHold() { CloseHandle(reinterpret_cast<HANDLE>(handle_)); }
 
-const char kModuleName[] = "fsdpack.exe";
+const char kExecutableSuffix[] = ".exe";
 
 std::string TextOf(SystemError error) {
   switch (error) {
     case SystemError::kPathNotFound: return SystemErrorText(ERROR_PATH_NOT_FOUND);
+    case SystemError::kFileNotFound: return SystemErrorText(ERROR_FILE_NOT_FOUND);
     case SystemError::kHeld: return SystemErrorText(ERROR_SHARING_VIOLATION);
     case SystemError::kIsDirectory:
     case SystemError::kAccessDenied: return SystemErrorText(ERROR_ACCESS_DENIED);

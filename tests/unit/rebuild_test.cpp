@@ -6,6 +6,7 @@
 #include <random>
 
 #include "archive/rebuild.h"
+#include "archive/table.h"
 #include "platform/failure.h"
 
 namespace {

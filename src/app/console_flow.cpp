@@ -1,29 +1,28 @@
+#include "app/console_flow.h"
+
 #include <exception>
 #include <new>
-#include <string>
 #include <vector>
 
-#include "app/banner.h"
 #include "app/failure_report.h"
-#include "app/unscramble.h"
-#include "archive/rebuild.h"
 #include "platform/command_line.h"
 #include "platform/console.h"
 #include "platform/failure.h"
 
 // Every failure of a run travels here as an exception and ends the process
 // through the one failure report, with exit status 1.
-int main(int argc, char** argv) {
+int RunConsoleTool(int argc, char** argv, const std::string& banner,
+                   const std::string& usage, void (*pass)(const std::string& Path)) {
   try {
     ConsoleStart();
-    ConsoleWriteLine(Unscramble(kBannerKey, StoredBanner()));
+    ConsoleWriteLine(banner);
     std::vector<std::string> arguments = CommandLineArguments(argc, argv);
     if (arguments.empty()) {
-      ConsoleWriteLine("Give me a archive!");
+      ConsoleWriteLine(usage);
       ConsoleFlush();
       ConsoleReadLine();
     } else {
-      RebuildArchive(arguments[0]);
+      pass(arguments[0]);
       ConsoleWriteLine("Done.");
     }
     ConsoleFlush();
