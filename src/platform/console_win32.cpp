@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/console_native.h"
+#include "platform/wide_win32.h"
 
 namespace {
 
@@ -62,9 +63,28 @@ int NativeReadStdin(char* data, size_t count, size_t* got) {
 void NativeWriteStderr(const std::string& text) {
   HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
   if (!IsHandle(err) || text.empty()) return;
-  // The report is shown in the console's OEM code page.
-  std::vector<char> oem(text.begin(), text.end());
-  CharToOemBuffA(text.data(), oem.data(), static_cast<DWORD>(oem.size()));
+  std::wstring wide = Widen(text);
+  DWORD mode = 0;
+  if (GetConsoleMode(err, &mode)) {
+    // A console shows every character: the user reads the real name.
+    const wchar_t* data = wide.data();
+    DWORD left = static_cast<DWORD>(wide.size());
+    while (left > 0) {
+      DWORD put = 0;
+      if (!WriteConsoleW(err, data, left, &put, nullptr) || put == 0) return;
+      data += put;
+      left -= put;
+    }
+    return;
+  }
+  // A file or a pipe gets the bytes of the OEM code page, as a console of
+  // that code page would show them; what it cannot spell becomes "?".
+  int size = WideCharToMultiByte(CP_OEMCP, 0, wide.data(), static_cast<int>(wide.size()),
+                                 nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return;
+  std::vector<char> oem(static_cast<size_t>(size));
+  WideCharToMultiByte(CP_OEMCP, 0, wide.data(), static_cast<int>(wide.size()), oem.data(),
+                      size, nullptr, nullptr);
   const char* data = oem.data();
   DWORD left = static_cast<DWORD>(oem.size());
   while (left > 0) {

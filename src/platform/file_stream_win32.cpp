@@ -1,10 +1,11 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <vector>
+#include <string>
 
 #include "platform/file_native.h"
 #include "platform/paths.h"
+#include "platform/wide_win32.h"
 
 namespace {
 
@@ -22,18 +23,26 @@ OVERLAPPED At(uint64_t offset) {
   return overlapped;
 }
 
+// "\\?\C:\..." and "\\?\UNC\server\..." as the plain full path they stand for.
+std::wstring WithoutLongPrefix(const std::wstring& path) {
+  if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\\\" + path.substr(8);
+  if (path.compare(0, 4, L"\\\\?\\") == 0) return path.substr(4);
+  return path;
+}
+
 }  // namespace
 
 bool NativeIsFile(const std::string& path) {
   if (path.empty()) return false;
-  DWORD attributes = GetFileAttributesA(path.c_str());
+  DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES &&
          (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool NativeNameExists(const std::string& path) {
   // A link is asked about itself, not what it leads to.
-  return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return !path.empty() &&
+         GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 int HeldFileError() { return ERROR_SHARING_VIOLATION; }
@@ -45,10 +54,9 @@ int NativeOpen(const std::string& path, FileMode mode, intptr_t* file,
   // than CREATE_ALWAYS: the caller empties a created file once it knows
   // what that destroys.
   bool reading = mode == FileMode::kOpenRead;
-  HANDLE handle = CreateFileA(
-      path.c_str(), reading ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE, 0,
-      nullptr, reading ? OPEN_EXISTING : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-      nullptr);
+  HANDLE handle = CreateFileW(
+      WidePath(path).c_str(), reading ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE, 0,
+      nullptr, reading ? OPEN_EXISTING : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return static_cast<int>(GetLastError());
   // A device or pipe ("NUL", "CON", "\\.\pipe\...") reads as empty or
   // endless and keeps nothing written to it: it is no archive and no
@@ -95,7 +103,7 @@ int NativeTruncate(intptr_t file, uint64_t size) {
 bool NativeIsSameFile(intptr_t file, const std::string& path) {
   // No access asked for, only the file's identity: that open succeeds even
   // on a file held without sharing.
-  HANDLE other = CreateFileA(path.c_str(), 0,
+  HANDLE other = CreateFileW(WidePath(path).c_str(), 0,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (other == INVALID_HANDLE_VALUE) return false;
@@ -115,9 +123,9 @@ bool NativeMayHaveOtherNames(intptr_t file, const std::string& path) {
     return true;
   // The name the system resolved the handle to, links and junctions
   // followed, differs from the full path exactly when one lay on the way.
-  std::vector<char> resolved(MAX_PATH);
+  std::wstring resolved(MAX_PATH, L'\0');
   for (;;) {
-    DWORD length = GetFinalPathNameByHandleA(AsHandle(file), resolved.data(),
+    DWORD length = GetFinalPathNameByHandleW(AsHandle(file), &resolved[0],
                                              static_cast<DWORD>(resolved.size()),
                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     if (length == 0) return true;
@@ -127,16 +135,12 @@ bool NativeMayHaveOtherNames(intptr_t file, const std::string& path) {
     }
     resolved.resize(length + 1);
   }
-  std::string final_path(resolved.begin(), resolved.end());
-  if (final_path.compare(0, 8, "\\\\?\\UNC\\") == 0)
-    final_path = "\\\\" + final_path.substr(8);
-  else if (final_path.compare(0, 4, "\\\\?\\") == 0)
-    final_path = final_path.substr(4);
+  std::wstring final_path = WithoutLongPrefix(resolved);
+  std::wstring full = WithoutLongPrefix(WideFullPath(Widen(path)));
   // File names compare without case on Windows.
-  std::string full = FullPath(path);
-  return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, final_path.data(),
-                        static_cast<int>(final_path.size()), full.data(),
-                        static_cast<int>(full.size())) != CSTR_EQUAL;
+  return CompareStringOrdinal(final_path.data(), static_cast<int>(final_path.size()),
+                              full.data(), static_cast<int>(full.size()),
+                              TRUE) != CSTR_EQUAL;
 }
 
 int64_t NativeCopy(intptr_t, uint64_t, intptr_t, uint64_t, uint64_t) {

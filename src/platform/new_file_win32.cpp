@@ -7,6 +7,7 @@
 
 #include "platform/directory.h"
 #include "platform/failure.h"
+#include "platform/wide_win32.h"
 
 namespace {
 
@@ -29,8 +30,8 @@ NewFile::NewFile(const std::string& path) : path_(path), file_(kNoFile) {
   for (;;) {
     temporary_ = directory + ".fsdunpack-" + std::to_string(GetCurrentProcessId()) + "-" +
                  std::to_string(temporary_counter++) + ".tmp";
-    HANDLE handle = CreateFileA(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = CreateFileW(WidePath(temporary_).c_str(), GENERIC_WRITE, 0, nullptr,
+                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle != INVALID_HANDLE_VALUE) {
       file_ = reinterpret_cast<intptr_t>(handle);
       return;
@@ -48,7 +49,7 @@ NewFile::~NewFile() { Discard(); }
 void NewFile::Discard() {
   if (file_ != kNoFile) CloseHandle(AsHandle(file_));
   file_ = kNoFile;
-  if (!temporary_.empty()) DeleteFileA(temporary_.c_str());
+  if (!temporary_.empty()) DeleteFileW(WidePath(temporary_).c_str());
   temporary_.clear();
 }
 
@@ -73,7 +74,8 @@ bool NewFile::Commit() {
     Raise(ErrorKind::EWriteError, kStreamWriteError);
   }
   // Without MOVEFILE_REPLACE_EXISTING the move fails when the name is taken.
-  DWORD error = MoveFileExA(temporary_.c_str(), path_.c_str(), 0) ? 0 : GetLastError();
+  DWORD error =
+      MoveFileExW(WidePath(temporary_).c_str(), WidePath(path_).c_str(), 0) ? 0 : GetLastError();
   if (error == 0) temporary_.clear();
   Discard();
   if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return false;

@@ -108,7 +108,8 @@ void CheckCase(const Case& c) {
   if (c.options.stdout_to == StdoutTo::kCapture) {
     EXPECT_EQ(result.out, BannerLine(c.tool) + c.out);
   }
-  EXPECT_EQ(MaskAddress(result.err), ReplaceEvery(c.err, "{dir}", dir.path().string()));
+  EXPECT_EQ(MaskAddress(result.err),
+            ReportBytes(ReplaceEvery(c.err, "{dir}", dir.path().u8string())));
   EXPECT_EQ(result.status, c.err.empty() ? 0 : 1);
 
   std::map<std::string, std::string> expected = before;

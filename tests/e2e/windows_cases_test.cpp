@@ -76,6 +76,66 @@ std::vector<Case> AllCases() {
   return {nested, quoted, empty, held, closed_pipe, linked, device, unpack};
 }
 
+// Names in any script and paths of any length, as a user types them: the
+// command line arrives wide and every file call takes the name whole.
+Case Named(const std::string& name, Tool tool, const std::string& directory,
+           const std::string& leaf) {
+  std::string archive = directory + "/" + leaf + ".fsd";
+  std::string replacement = directory + "/" + leaf + "_00.msg.z";
+  Case c = Small(name, archive);
+  c.tool = tool;
+  std::string typed = archive;
+  for (char& ch : typed)
+    if (ch == '/') ch = '\\';
+  c.options.raw_command_line = "\"" + typed + "\"";
+  if (tool == Tool::kFsdpack) {
+    c.files.push_back({replacement, "REPLACED"});
+    c.setup = [directory](const ScratchDir& dir) {
+      std::filesystem::create_directories(dir / ("new/" + directory));
+    };
+    c.written = {{"new/" + archive, Table(kHeaderWord, {{0x10, 1}}) + "REPLACED"}};
+  } else {
+    c.no_new_dir = true;
+    c.out = Listing({{0x10, 0x10}}) + "1 file written, 0 kept.\r\nDone.\r\n";
+    c.written = {{replacement, SmallArchive().substr(0x10)}};
+  }
+  return c;
+}
+
+std::string LongDirectory() {
+  // Nested ASCII folders: with the scratch directory in front, the full
+  // path is far longer than 260 characters.
+  std::string directory = "mods";
+  while (directory.size() < 280) directory += "/nested_folder_of_a_mod";
+  return directory;
+}
+
+std::vector<Case> NameCases() {
+  const std::string kJapanese = "\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF";  // データ
+  const std::string kCyrillic = "\xD0\x90\xD1\x80\xD1\x85\xD0\xB8\xD0\xB2";  // Архив
+  const std::string kEmoji = "\xF0\x9F\x8E\xAE";  // a game controller, beyond the BMP
+  const std::string kFolder = "\xE7\xBF\xBB\xE8\xA8\xB3 \xD0\xBF\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0";  // 翻訳 папка
+  std::vector<Case> cases = {
+      Named("japanese_archive", Tool::kFsdpack, kFolder, kJapanese),
+      Named("cyrillic_archive", Tool::kFsdpack, kFolder, kCyrillic),
+      Named("emoji_archive", Tool::kFsdpack, kFolder + "/" + kEmoji, kEmoji + kJapanese),
+      Named("unpack_japanese_archive", Tool::kFsdunpack, kFolder, kJapanese),
+      Named("long_path", Tool::kFsdpack, LongDirectory(), "data"),
+      Named("unpack_long_path", Tool::kFsdunpack, LongDirectory(), "data"),
+  };
+  // The report names the file in full, through the console's code page.
+  Case failing = Named("failure_report_with_a_japanese_name", Tool::kFsdpack, kFolder, kJapanese);
+  failing.setup = nullptr;
+  failing.out = "";
+  failing.err = Report("EFCreateError",
+                       CannotCreate("new/" + kFolder + "/" + kJapanese + ".fsd",
+                                    SystemError::kPathNotFound));
+  failing.written = {};
+  cases.push_back(failing);
+  return cases;
+}
+
 INSTANTIATE_TEST_SUITE_P(Windows, EndToEnd, testing::ValuesIn(AllCases()), CaseName);
+INSTANTIATE_TEST_SUITE_P(WindowsNames, EndToEnd, testing::ValuesIn(NameCases()), CaseName);
 
 }  // namespace

@@ -63,3 +63,7 @@ enum class SystemError {
   kNotAFile,      // a FIFO, socket or device where a file was wanted
 };
 std::string TextOf(SystemError error);
+
+// The bytes a failure report's text becomes in a file: on Windows those of
+// the OEM code page, elsewhere the text itself.
+std::string ReportBytes(const std::string& text);

@@ -103,3 +103,5 @@ std::string TextOf(SystemError error) {
   }
   return "";
 }
+
+std::string ReportBytes(const std::string& text) { return text; }

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "platform/system_error.h"
+#include "platform/wide_win32.h"
 #include "support/scratch_dir.h"
 
 namespace fs = std::filesystem;
@@ -13,11 +14,11 @@ namespace {
 
 HANDLE Inheritable(const fs::path& path, bool write) {
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  HANDLE handle = CreateFileA(path.string().c_str(), write ? GENERIC_WRITE : GENERIC_READ,
+  HANDLE handle = CreateFileW(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                               write ? CREATE_ALWAYS : OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open " + path.string());
+  if (handle == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open " + path.u8string());
   return handle;
 }
 
@@ -46,17 +47,19 @@ RunResult RunProgram(const std::string& program,
   } else {
     for (const std::string& argument : arguments) line += " \"" + argument + "\"";
   }
-  STARTUPINFOA startup = {};
+  // The line as the user's shell would pass it: wide, any name spelled.
+  std::wstring wide_line = Widen(line);
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = in;
   startup.hStdOutput = out;
   startup.hStdError = err;
   PROCESS_INFORMATION process = {};
-  std::string directory_name = directory.string();
-  if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr,
-                      directory_name.c_str(), &startup, &process))
-    throw std::runtime_error("cannot start " + program);
+  if (!CreateProcessW(Widen(program).c_str(), &wide_line[0], nullptr, nullptr, TRUE, 0,
+                      nullptr, directory.c_str(), &startup, &process))
+    throw std::runtime_error("cannot start " + program + ": error " +
+                             std::to_string(GetLastError()));
   // A run that hangs is killed and fails its test instead of stalling the suite.
   if (WaitForSingleObject(process.hProcess, 120000) != WAIT_OBJECT_0)
     TerminateProcess(process.hProcess, 255);
@@ -75,9 +78,9 @@ RunResult RunProgram(const std::string& program,
 }
 
 FileHold::FileHold(const fs::path& path) {
-  HANDLE handle = CreateFileA(path.string().c_str(), GENERIC_READ, 0, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot hold " + path.string());
+  HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot hold " + path.u8string());
   handle_ = reinterpret_cast<intptr_t>(handle);
 }
 
@@ -95,4 +98,14 @@ std::string TextOf(SystemError error) {
     case SystemError::kNotAFile: return SystemErrorText(ERROR_OPEN_FAILED);
   }
   return "";
+}
+
+std::string ReportBytes(const std::string& text) {
+  std::wstring wide = Widen(text);
+  int size = WideCharToMultiByte(CP_OEMCP, 0, wide.data(), static_cast<int>(wide.size()),
+                                 nullptr, 0, nullptr, nullptr);
+  std::string oem(static_cast<size_t>(size > 0 ? size : 0), '\0');
+  WideCharToMultiByte(CP_OEMCP, 0, wide.data(), static_cast<int>(wide.size()), &oem[0], size,
+                      nullptr, nullptr);
+  return oem;
 }

@@ -22,42 +22,17 @@ ScratchDir::ScratchDir() {
   throw std::runtime_error("no scratch directory");
 }
 
-ScratchDir::~ScratchDir() {
-  std::error_code ignored;
-  // Make everything removable again before removing it.
-  for (auto it = fs::recursive_directory_iterator(path_, ignored);
-       it != fs::recursive_directory_iterator(); it.increment(ignored)) {
-    if (!it->is_symlink())
-      fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add,
-                      ignored);
-  }
-  fs::remove_all(path_, ignored);
-}
+ScratchDir::~ScratchDir() { RemoveTree(path_); }
 
 void WriteBytes(const fs::path& path, const std::string& bytes) {
   if (path.has_parent_path()) fs::create_directories(path.parent_path());
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw std::runtime_error("cannot write " + path.string());
+  if (!out) throw std::runtime_error("cannot write " + path.u8string());
 }
 
 std::string ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path.string());
+  if (!in) throw std::runtime_error("cannot read " + path.u8string());
   return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::map<std::string, std::string> SnapshotFiles(const fs::path& root) {
-  std::map<std::string, std::string> files;
-  for (auto it = fs::recursive_directory_iterator(root);
-       it != fs::recursive_directory_iterator(); ++it) {
-    if (it->is_symlink() || !it->is_regular_file()) continue;
-    // A file a test made unreadable is read with its owner's right restored
-    // for a moment.
-    fs::perms perms = it->status().permissions();
-    fs::permissions(it->path(), perms | fs::perms::owner_read);
-    files[fs::relative(it->path(), root).generic_u8string()] = ReadBytes(it->path());
-    fs::permissions(it->path(), perms);
-  }
-  return files;
 }
