@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
-"""Times fsdpack against a plain file copy of the same archive, and fsdunpack
-against tar extracting the same files.
+"""Times fsdpack against a plain file copy of the same archive (or tar reading
+the same replacement files), and fsdunpack against tar extracting the same
+files.
 
-Generates archives in a scratch directory (tmpfs by default), runs fsdpack and
-`cp --reflink=never` interleaved, fsdunpack and `tar -xf` interleaved, and
-prints medians, ratios and peak memory. Each result is checked byte for byte
-against the build without fast paths (FSDPACK_FAST_PATHS=OFF).
+Generates archives in a scratch directory (tmpfs by default), runs each tool
+and its reference interleaved, and prints medians, ratios and the tool's peak
+memory. Every result is checked byte for byte against the build without fast
+paths (FSDPACK_FAST_PATHS=OFF).
 """
 
 import argparse
@@ -60,38 +61,68 @@ def run(command, cwd):
     return seconds, int(report.read().split()[-1])
 
 
-def scenario(args, work, name, sizes, replaced_every=0):
+def filecmp(a, b):
+    with open(a, "rb") as x, open(b, "rb") as y:
+        while True:
+            p, q = x.read(1 << 20), y.read(1 << 20)
+            if p != q:
+                return False
+            if not p:
+                return True
+
+
+def print_row(name, size, entries, tool, reference, peak, identical):
+    print(f"{name:<40} {size / (1 << 20):9.1f} {entries:>9} {tool:9.3f} {reference:9.3f} "
+          f"{tool / reference:6.2f} {peak / 1024:8.1f}  {identical}", flush=True)
+
+
+def scenario(args, work, name, sizes, replaced_every=0, aligned=False):
+    """fsdpack on an archive of entries of `sizes`, against cp of the archive,
+    or, with every entry replaced, against tar reading the replacement files.
+    `aligned`: the archive as fsdpack itself writes it."""
     if args.only not in name:
-        return 1.0
-    directory = os.path.join(work, name)
+        return None
+    directory = os.path.join(work, "scenario")
     os.makedirs(os.path.join(directory, "new"))
     archive = os.path.join(directory, "a.fsd")
+    output = os.path.join(directory, "new", "a.fsd")
     make_archive(archive, sizes, seed=len(sizes))
+    if aligned:
+        run([args.plain or args.fsdpack, "a.fsd"], directory)
+        os.replace(output, archive)
+    names = []
     if replaced_every:
         rng = random.Random(1)
         for index in range(0, len(sizes), replaced_every):
-            with open(os.path.join(directory, "a_%02X.msg.z" % index), "wb") as out:
+            names.append("a_%02X.msg.z" % index)
+            with open(os.path.join(directory, names[-1]), "wb") as out:
                 out.write(rng.randbytes(rng.randint(2048, 3072)))
+    against_tar = replaced_every == 1
+    if against_tar:
+        with open(os.path.join(directory, "list"), "w") as out:
+            out.write("\n".join(names) + "\n")
+        reference = ["tar", "-cf", "out.tar", "-T", "list"]
+    else:
+        reference = ["cp", "--reflink=never", archive, "copy.fsd"]
     size = os.path.getsize(archive)
-    output = os.path.join(directory, "new", "a.fsd")
-    copy = os.path.join(directory, "copy.fsd")
 
     def clean():
-        for path in (output, copy):
+        for path in (output, os.path.join(directory, "copy.fsd"),
+                     os.path.join(directory, "out.tar")):
             if os.path.exists(path):
                 os.remove(path)
         if args.sync:
             os.sync()
 
-    fsdpack_times, cp_times, peaks = [], [], []
+    tool_times, reference_times, peaks = [], [], []
     for _ in range(args.repeat):
         clean()
         seconds, peak = run([args.fsdpack, "a.fsd"], directory)
-        fsdpack_times.append(seconds)
+        tool_times.append(seconds)
         peaks.append(peak)
         clean()
-        seconds, _ = run(["cp", "--reflink=never", archive, copy], directory)
-        cp_times.append(seconds)
+        seconds, _ = run(reference, directory)
+        reference_times.append(seconds)
     identical = "skipped"
     if args.plain:
         clean()
@@ -100,26 +131,20 @@ def scenario(args, work, name, sizes, replaced_every=0):
         run([args.plain, "a.fsd"], directory)
         identical = "yes" if filecmp(output, output + ".fast") else "NO"
         os.remove(output + ".fast")
-    fsdpack_median = statistics.median(fsdpack_times)
-    cp_median = statistics.median(cp_times)
-    print(f"{name:<28} {size / (1 << 20):9.1f} {len(sizes):>9} "
-          f"{fsdpack_median:9.3f} {cp_median:9.3f} "
-          f"{fsdpack_median / cp_median:6.2f} {max(peaks) / 1024:8.1f}  {identical}",
-          flush=True)
+    median = statistics.median(tool_times)
+    print_row(name + (" (tar -cf)" if against_tar else ""), size, len(sizes), median,
+              statistics.median(reference_times), max(peaks), identical)
     shutil.rmtree(directory)
-    return fsdpack_median
+    return median
 
 
-def remove_entries(directory):
-    """Removes the files fsdunpack wrote beside a.fsd."""
-    for name in os.listdir(directory):
-        if name.endswith(".msg.z"):
-            os.remove(os.path.join(directory, name))
+def entry_names(directory):
+    return sorted(n for n in os.listdir(directory) if n.endswith(".msg.z"))
 
 
 def same_entries(a, b):
-    names = sorted(n for n in os.listdir(a) if n.endswith(".msg.z"))
-    if names != sorted(n for n in os.listdir(b) if n.endswith(".msg.z")):
+    names = entry_names(a)
+    if names != entry_names(b):
         return False
     return all(filecmp(os.path.join(a, n), os.path.join(b, n)) for n in names)
 
@@ -129,33 +154,33 @@ def unpack_scenario(args, work, name, sizes):
     extracting a tar of the very files fsdunpack writes into an empty one."""
     if args.only not in name:
         return
-    directory = os.path.join(work, name)
+    directory = os.path.join(work, "scenario")
     extracted = os.path.join(directory, "unpacked")
     untarred = os.path.join(directory, "untarred")
     os.makedirs(extracted)
     archive = os.path.join(extracted, "a.fsd")
     make_archive(archive, sizes, seed=len(sizes))
     run([args.fsdunpack, "a.fsd"], extracted)
-    names = sorted(n for n in os.listdir(extracted) if n.endswith(".msg.z"))
     listing = os.path.join(directory, "names")
     with open(listing, "w") as out:
-        out.write("\n".join(names) + "\n")
+        out.write("\n".join(entry_names(extracted)) + "\n")
     tarball = os.path.join(directory, "entries.tar")
     subprocess.run(["tar", "-cf", tarball, "-T", listing], cwd=extracted, check=True)
     size = os.path.getsize(archive)
 
     def clean():
-        remove_entries(extracted)
+        for entry in entry_names(extracted):
+            os.remove(os.path.join(extracted, entry))
         shutil.rmtree(untarred, ignore_errors=True)
         os.makedirs(untarred)
         if args.sync:
             os.sync()
 
-    unpack_times, tar_times, peaks = [], [], []
+    tool_times, tar_times, peaks = [], [], []
     for _ in range(args.repeat):
         clean()
         seconds, peak = run([args.fsdunpack, "a.fsd"], extracted)
-        unpack_times.append(seconds)
+        tool_times.append(seconds)
         peaks.append(peak)
         clean()
         seconds, _ = run(["tar", "-xf", tarball], untarred)
@@ -167,23 +192,9 @@ def unpack_scenario(args, work, name, sizes):
         os.symlink(archive, os.path.join(untarred, "a.fsd"))
         run([args.plain_unpack, "a.fsd"], untarred)
         identical = "yes" if same_entries(extracted, untarred) else "NO"
-    unpack_median = statistics.median(unpack_times)
-    tar_median = statistics.median(tar_times)
-    print(f"{name:<28} {size / (1 << 20):9.1f} {len(sizes):>9} "
-          f"{unpack_median:9.3f} {tar_median:9.3f} "
-          f"{unpack_median / tar_median:6.2f} {max(peaks) / 1024:8.1f}  {identical}",
-          flush=True)
+    print_row(name, size, len(sizes), statistics.median(tool_times),
+              statistics.median(tar_times), max(peaks), identical)
     shutil.rmtree(directory)
-
-
-def filecmp(a, b):
-    with open(a, "rb") as x, open(b, "rb") as y:
-        while True:
-            p, q = x.read(1 << 20), y.read(1 << 20)
-            if p != q:
-                return False
-            if not p:
-                return True
 
 
 def main():
@@ -201,26 +212,27 @@ def main():
     args = parser.parse_args()
     if not os.path.exists(TIME):
         sys.exit("needs /usr/bin/time (apt-get install time)")
-    args.fsdpack = os.path.abspath(args.fsdpack)
-    args.plain = os.path.abspath(args.plain) if args.plain else ""
-    args.fsdunpack = os.path.abspath(args.fsdunpack)
-    args.plain_unpack = os.path.abspath(args.plain_unpack) if args.plain_unpack else ""
+    for tool in ("fsdpack", "plain", "fsdunpack", "plain_unpack"):
+        if getattr(args, tool):
+            setattr(args, tool, os.path.abspath(getattr(args, tool)))
 
     rng = random.Random(7)
     work = tempfile.mkdtemp(prefix="fsdpack-bench-", dir=args.dir)
     try:
-        print(f"{'scenario':<28} {'MiB':>9} {'entries':>9} {'fsdpack s':>9} "
+        print(f"{'fsdpack':<40} {'MiB':>9} {'entries':>9} {'fsdpack s':>9} "
               f"{'cp s':>9} {'ratio':>6} {'peak MiB':>8}  identical")
         scenario(args, work, "64 x 16 MiB", [16 << 20] * 64)
         small = [rng.randint(2048, 3072) for _ in range(100_000)]
         scenario(args, work, "100k x 2-3 KiB", small)
+        scenario(args, work, "100k x 2-3 KiB, as fsdpack wrote it", small, aligned=True)
         scenario(args, work, "100k x 2-3 KiB, 10% replaced", small, replaced_every=10)
+        scenario(args, work, "100k x 2-3 KiB, all replaced", small, replaced_every=1)
         scenario(args, work, "10k x 16 B", [16] * 10_000)
         t100k = scenario(args, work, "100k x 16 B", [16] * 100_000)
         t1m = scenario(args, work, "1M x 16 B", [16] * 1_000_000)
-        if args.only in "100k x 16 B" and args.only in "1M x 16 B":
+        if t100k and t1m:
             print(f"1M / 100k entries of 16 B: {t1m / t100k:.1f}x the time")
-        print(f"\n{'fsdunpack':<28} {'MiB':>9} {'entries':>9} {'unpack s':>9} "
+        print(f"\n{'fsdunpack':<40} {'MiB':>9} {'entries':>9} {'unpack s':>9} "
               f"{'tar -x s':>9} {'ratio':>6} {'peak MiB':>8}  identical")
         unpack_scenario(args, work, "unpack 100k x 2-3 KiB", small)
     finally:

@@ -30,14 +30,14 @@ constexpr size_t kWindow = 64;
 // An entry's data moves in pieces of at most this size.
 constexpr size_t kPieceSize = 1 << 20;
 
-// Copies one entry's data into a new file.
-void CopyEntry(const FileStream& archive, const TEntry& entry, NewFile& file,
+// Copies `length` bytes of data at `offset` into a new file.
+void CopyEntry(const FileStream& archive, uint64_t offset, uint64_t length, NewFile& file,
                std::vector<char>& buffer) {
   uint64_t done = 0;
-  while (done < entry.Length) {
-    size_t piece = static_cast<size_t>(std::min<uint64_t>(entry.Length - done, kPieceSize));
+  while (done < length) {
+    size_t piece = static_cast<size_t>(std::min<uint64_t>(length - done, kPieceSize));
     if (buffer.size() < piece) buffer.resize(piece);
-    archive.ReadAt(entry.Offset + done, buffer.data(), piece);
+    archive.ReadAt(offset + done, buffer.data(), piece);
     file.Write(buffer.data(), piece);
     done += piece;
   }
@@ -63,9 +63,9 @@ void ExtractArchive(const std::string& Path) {
   TMas items = ReadTable(archive, entry_count, nullptr, nullptr);
   ListTable(items, archive.Size());
 
-  std::vector<const TEntry*> with_data;
-  for (const TEntry& entry : items)
-    if (entry.Offset != 0) with_data.push_back(&entry);
+  std::vector<size_t> with_data;  // positions in items
+  for (size_t i = 0; i < items.size(); ++i)
+    if (items[i].Offset != 0) with_data.push_back(i);
   ReplacementLookup names = PrepareReplacementLookup(Path);
   unsigned threads = Threads();
   std::vector<std::vector<char>> buffers(threads);
@@ -75,11 +75,12 @@ void ExtractArchive(const std::string& Path) {
   RunInOrder(
       with_data.size(), threads, kWindow,
       [&](size_t k, unsigned worker) {
-        const TEntry& entry = *with_data[k];
+        const TEntry& entry = items[with_data[k]];
         // A name that is there is kept, and the entry's data is not read.
         if (ReplacementNameTaken(names, entry.Index)) return;
         auto file = std::make_unique<NewFile>(ReplacementName(Path, entry.Index));
-        CopyEntry(archive, entry, *file, buffers[worker]);
+        CopyEntry(archive, entry.Offset, DataLength(items, with_data[k], archive.Size()), *file,
+                  buffers[worker]);
         made[k % kWindow] = std::move(file);
       },
       [&](size_t k) {

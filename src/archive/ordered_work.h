@@ -5,102 +5,66 @@
 
 #include <condition_variable>
 #include <exception>
+#include <functional>
 #include <mutex>
-#include <system_error>
 #include <thread>
 #include <vector>
 
-// Runs work(k, worker) for k = 0 .. count - 1 on up to `threads` threads
-// (worker numbers them from 0), never more than `window` ahead of the next
-// k to finish, and finish(k) on the calling thread strictly in order of k,
-// each once its work is done. So whatever finish does happens exactly as in
-// a plain loop over k, and state for k can live in slot k % window.
+// Runs work(k, worker) for k = 0 .. count - 1 ahead of the calling thread on
+// up to `threads` threads (worker numbers them from 0), never more than
+// `window` ahead of the k taken last, while the calling thread takes the
+// results strictly in order of k. So whatever the caller does with them
+// happens exactly as in a plain loop over k, and state for k can live in
+// slot k % window, the caller's from Take(k) until it takes k + 1.
 //
-// A failure thrown by work(k) is thrown again here when k's turn to finish
-// comes, after every finish before it; no finish after it runs. A failure
-// from finish(k) ends the run the same way. Work already started runs to
-// its end before this returns or throws. With one thread, or where no
-// thread can be started, everything runs on the calling thread.
+// A worker takes a few k at a time and hands them over together, so that
+// threads meet, and sleep and wake, once per batch rather than once per k.
+// With one thread, or where no thread can be started, work(k) runs inside
+// Take(k). Work already started runs to its end before the destructor
+// returns.
+class OrderedWork {
+ public:
+  using Work = std::function<void(size_t k, unsigned worker)>;
+  OrderedWork(size_t count, unsigned threads, size_t window, Work work);
+  ~OrderedWork();
+  OrderedWork(const OrderedWork&) = delete;
+  OrderedWork& operator=(const OrderedWork&) = delete;
+
+  // Waits until work(k) is done and throws again whatever it threw. Called
+  // for k = 0, 1, 2 ... in turn, once each.
+  void Take(size_t k);
+
+ private:
+  void RunWorker(unsigned worker);
+
+  size_t count_;
+  size_t window_;
+  size_t batch_;
+  Work work_;
+  std::mutex mutex_;
+  std::condition_variable work_wanted_;  // a worker waits for room
+  std::condition_variable work_done_;    // Take waits for its k
+  size_t next_work_ = 0;
+  size_t next_taken_ = 0;
+  size_t awaited_ = static_cast<size_t>(-1);
+  unsigned idle_workers_ = 0;
+  bool stop_ = false;
+  std::vector<char> done_;
+  std::vector<std::exception_ptr> failures_;
+  std::vector<std::thread> workers_;
+};
+
+// work(k, worker) on the threads, then finish(k) on the calling thread in
+// order of k. A failure of work(k) is thrown here when k's turn comes, after
+// every finish before it; no finish after it runs. A failure of finish(k)
+// ends the run the same way.
 template <typename Work, typename Finish>
 void RunInOrder(size_t count, unsigned threads, size_t window, Work work, Finish finish) {
-  if (threads <= 1 || window == 0) {
-    for (size_t k = 0; k < count; ++k) {
-      work(k, 0u);
-      finish(k);
-    }
-    return;
+  OrderedWork ordered(count, threads, window, work);
+  for (size_t k = 0; k < count; ++k) {
+    ordered.Take(k);
+    finish(k);
   }
-  std::mutex mutex;
-  std::condition_variable changed;
-  size_t next_work = 0, next_finish = 0;
-  bool stop = false;
-  std::vector<char> done(window, 0);
-  std::vector<std::exception_ptr> failures(window);
-
-  auto run_worker = [&](unsigned worker) {
-    std::unique_lock<std::mutex> lock(mutex);
-    for (;;) {
-      changed.wait(lock, [&] {
-        return stop || next_work >= count || next_work < next_finish + window;
-      });
-      if (stop || next_work >= count) return;
-      size_t k = next_work++;
-      lock.unlock();
-      std::exception_ptr failure;
-      try {
-        work(k, worker);
-      } catch (...) {
-        failure = std::current_exception();
-      }
-      lock.lock();
-      failures[k % window] = failure;
-      done[k % window] = 1;
-      changed.notify_all();
-    }
-  };
-  std::vector<std::thread> workers;
-  for (unsigned worker = 0; worker < threads; ++worker) {
-    try {
-      workers.emplace_back(run_worker, worker);
-    } catch (const std::system_error&) {
-      break;
-    }
-  }
-  auto join = [&] {
-    {
-      std::lock_guard<std::mutex> lock(mutex);
-      stop = true;
-    }
-    changed.notify_all();
-    for (std::thread& thread : workers) thread.join();
-  };
-  if (workers.empty()) {
-    RunInOrder(count, 1, window, work, finish);
-    return;
-  }
-  try {
-    for (size_t k = 0; k < count; ++k) {
-      std::exception_ptr failure;
-      {
-        std::unique_lock<std::mutex> lock(mutex);
-        changed.wait(lock, [&] { return done[k % window] != 0; });
-        done[k % window] = 0;
-        failure = failures[k % window];
-        failures[k % window] = nullptr;
-      }
-      if (failure) std::rethrow_exception(failure);
-      finish(k);
-      {
-        std::lock_guard<std::mutex> lock(mutex);
-        next_finish = k + 1;
-      }
-      changed.notify_all();
-    }
-  } catch (...) {
-    join();
-    throw;
-  }
-  join();
 }
 
 #endif  // FSDPACK_ARCHIVE_ORDERED_WORK_H_

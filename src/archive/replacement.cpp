@@ -1,5 +1,7 @@
 #include "archive/replacement.h"
 
+#include <memory>
+
 #include "archive/hex.h"
 #include "platform/directory.h"
 #include "platform/file_stream.h"
@@ -83,7 +85,7 @@ ReplacementLookup PrepareReplacementLookup(const std::string& Path) {
     return lookup;
   std::string head = LowerCase(leaf.substr(0, pattern)) + "_";
   std::string tail = kExtension + LowerCase(leaf.substr(pattern + sizeof kPattern - 1));
-  lookup.listed = ListDirectory(directory, [&](const std::string& name) {
+  lookup.listed = ListDirectory(directory, [&](const std::string& name, bool may_be_link) {
     if (name.size() <= head.size() + tail.size()) return;
     std::string folded = LowerCase(name);
     if (folded.compare(0, head.size(), head) != 0 ||
@@ -91,10 +93,15 @@ ReplacementLookup PrepareReplacementLookup(const std::string& Path) {
       return;
     int64_t index = IndexOfDigits(
         folded.substr(head.size(), folded.size() - head.size() - tail.size()));
-    if (index >= 0) lookup.listed_indexes.insert(static_cast<uint32_t>(index));
+    if (index < 0) return;
+    lookup.listed_indexes.insert(static_cast<uint32_t>(index));
+    if (may_be_link) lookup.linked_indexes.insert(static_cast<uint32_t>(index));
   });
   // A listing cut short proves nothing absent.
-  if (!lookup.listed) lookup.listed_indexes.clear();
+  if (!lookup.listed) {
+    lookup.listed_indexes.clear();
+    lookup.linked_indexes.clear();
+  }
   return lookup;
 }
 
@@ -104,20 +111,44 @@ std::string FindReplacement(const ReplacementLookup& lookup, uint32_t Index) {
   return FileExists(name) ? name : "";
 }
 
+bool MayHaveReplacement(const ReplacementLookup& lookup, uint32_t Index) {
+  return !lookup.listed || lookup.listed_indexes.count(Index) != 0;
+}
+
+void ReadReplacementAhead(const ReplacementLookup& lookup, uint32_t Index,
+                          FoundReplacement* found) {
+  // Files up to this size are held in memory until their entry is placed.
+  constexpr uint64_t kReadAheadLimit = 64 << 10;
+  found->kind = FoundReplacement::Kind::kNone;
+  found->data.clear();
+  if (!MayHaveReplacement(lookup, Index)) return;
+  std::unique_ptr<FileStream> file =
+      FileStream::OpenIfFile(ReplacementName(lookup.path, Index), FileMode::kReadBriefly);
+  if (!file) return;
+  found->kind = FoundReplacement::Kind::kOpenHere;
+  if (file->Size() > kReadAheadLimit) return;
+  found->data.resize(static_cast<size_t>(file->Size()));
+  // One that shrank meanwhile is read again at its entry, as it is then.
+  if (file->ReadAtMost(0, found->data.data(), found->data.size()) == found->data.size())
+    found->kind = FoundReplacement::Kind::kData;
+}
+
 bool ReplacementNameTaken(const ReplacementLookup& lookup, uint32_t Index) {
   if (lookup.listed && lookup.listed_indexes.count(Index) == 0) return false;
   return NameExists(ReplacementName(lookup.path, Index));
 }
 
-bool IsAnyReplacementFile(const FileStream& file, const std::string& Path,
+bool IsAnyReplacementFile(const FileStream& file, const ReplacementLookup& lookup,
                           uint32_t count) {
-  if (count == 0 || !file.MayHaveOtherNames()) return false;
-  ReplacementLookup lookup = PrepareReplacementLookup(Path);
-  // Without a ".fsd" in Path every entry's name is the same.
-  if (ReplacementName(Path, 0) == ReplacementName(Path, 1)) count = 1;
+  bool other_names = file.MayHaveOtherNames();
+  if (count == 0 || (!other_names && file.Size() == 0)) return false;
+  // Without a ".fsd" in the path every entry's name is the same.
+  if (ReplacementName(lookup.path, 0) == ReplacementName(lookup.path, 1)) count = 1;
   for (uint32_t Index = 0; Index < count; ++Index) {
-    std::string name = FindReplacement(lookup, Index);
-    if (!name.empty() && file.IsSameFileAs(name)) return true;
+    if (lookup.listed && (lookup.listed_indexes.count(Index) == 0 ||
+                          (!other_names && lookup.linked_indexes.count(Index) == 0)))
+      continue;
+    if (file.IsSameFileAs(ReplacementName(lookup.path, Index))) return true;
   }
   return false;
 }

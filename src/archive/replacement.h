@@ -6,6 +6,7 @@
 
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 class FileStream;
 
@@ -31,6 +32,7 @@ struct ReplacementLookup {
   std::string path;
   bool listed = false;
   std::unordered_set<uint32_t> listed_indexes;
+  std::unordered_set<uint32_t> linked_indexes;  // of those, names that may be links
 };
 
 ReplacementLookup PrepareReplacementLookup(const std::string& Path);
@@ -42,11 +44,36 @@ std::string FindReplacement(const ReplacementLookup& lookup, uint32_t Index);
 // directory, a link, even one that leads nowhere.
 bool ReplacementNameTaken(const ReplacementLookup& lookup, uint32_t Index);
 
-// Whether `file` is the replacement file of one of entries 0 .. count - 1,
-// reached by some other name. Testing costs a system call per existing
-// replacement file, so it is done only where `file` may have another name.
-bool IsAnyReplacementFile(const FileStream& file, const std::string& Path,
+// Whether `file`, about to be emptied and written, is the replacement file
+// of one of entries 0 .. count - 1 under another name. Each name tested
+// costs a system call, so only names that can be it are: where `file` has a
+// single link and its path passes through no symbolic link, no other name
+// reaches it but through a link of its own, and one that holds no data yet
+// loses nothing by being emptied, as a replacement file reached through a
+// link is refused when it is read.
+bool IsAnyReplacementFile(const FileStream& file, const ReplacementLookup& lookup,
                           uint32_t count);
+
+// Whether entry Index may have a replacement file: false only where the
+// listing shows no name for it.
+bool MayHaveReplacement(const ReplacementLookup& lookup, uint32_t Index);
+
+// What a lookup ahead of placement found for one entry.
+struct FoundReplacement {
+  enum class Kind {
+    kNone,      // no replacement file
+    kData,      // the whole file, in `data`
+    kOpenHere,  // a file too large to hold, or one that changed while it was
+                // read: to be opened and copied when its entry is placed
+  };
+  Kind kind = Kind::kNone;
+  std::vector<char> data;
+};
+
+// Finds entry Index's replacement file, and reads it whole when it is small.
+// Safe on several threads at once. Fails as opening it at its entry would.
+void ReadReplacementAhead(const ReplacementLookup& lookup, uint32_t Index,
+                          FoundReplacement* found);
 
 // Appends the whole replacement file of entry Index to `target` and returns
 // true, or returns false when there is none.

@@ -84,6 +84,13 @@ void DeriveLengths(TMas& Items, uint32_t archive_size) {
   }
 }
 
+uint64_t DataLength(const TMas& Items, size_t i, uint64_t archive_size) {
+  const TEntry& entry = Items[i];
+  if (i + 1 == Items.size() && entry.Offset != 0 && entry.Offset <= archive_size)
+    return archive_size - entry.Offset;
+  return entry.Length;
+}
+
 void AppendListingLine(std::string* out, const TEntry& entry) {
   AppendHex8(out, entry.Offset);
   *out += '|';

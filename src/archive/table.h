@@ -42,6 +42,12 @@ void SortByIndex(TMas& Items);
 // 32 bits, modulo 2^32). Entries without data keep their Aux word.
 void DeriveLengths(TMas& Items, uint32_t archive_size);
 
+// How many bytes of the old archive the entry at `i` of a table in offset
+// order owns: its Length, but the entry with the largest offset runs to the
+// end of the archive, which may be 4 GiB or more past it, more than Length
+// can say; the listing shows Length, the copy moves all of it.
+uint64_t DataLength(const TMas& Items, size_t i, uint64_t archive_size);
+
 // "OOOOOOOO|LLLLLLLL": old offset and length, eight hexadecimal digits each.
 void AppendListingLine(std::string* out, const TEntry& entry);
 

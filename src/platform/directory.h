@@ -13,8 +13,10 @@ size_t DirectoryPartLength(const std::string& path);
 
 // Calls `visit` with every name in the directory that `directory_part` (as
 // DirectoryPartLength cuts it; empty for the current directory) names, files
-// and others alike. False when it cannot be listed completely.
+// and others alike, and whether it may be a link (a symbolic link, a
+// junction, or an entry whose kind the listing does not tell). False when it
+// cannot be listed completely.
 bool ListDirectory(const std::string& directory_part,
-                   const std::function<void(const std::string& name)>& visit);
+                   const std::function<void(const std::string& name, bool may_be_link)>& visit);
 
 #endif  // FSDPACK_PLATFORM_DIRECTORY_H_

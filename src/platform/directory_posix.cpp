@@ -9,7 +9,7 @@ size_t DirectoryPartLength(const std::string& path) {
 }
 
 bool ListDirectory(const std::string& directory_part,
-                   const std::function<void(const std::string& name)>& visit) {
+                   const std::function<void(const std::string& name, bool may_be_link)>& visit) {
 #ifdef FSDPACK_NO_FAST_PATHS
   // The reference build tests every replacement name on its own.
   (void)directory_part, (void)visit;
@@ -18,7 +18,8 @@ bool ListDirectory(const std::string& directory_part,
   DIR* directory = opendir(directory_part.empty() ? "." : directory_part.c_str());
   if (directory == nullptr) return false;
   errno = 0;
-  while (const struct dirent* entry = readdir(directory)) visit(entry->d_name);
+  while (const struct dirent* entry = readdir(directory))
+    visit(entry->d_name, entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN);
   bool complete = errno == 0;
   closedir(directory);
   return complete;

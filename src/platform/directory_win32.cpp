@@ -10,12 +10,12 @@ size_t DirectoryPartLength(const std::string& path) {
 }
 
 bool ListDirectory(const std::string& directory_part,
-                   const std::function<void(const std::string& name)>& visit) {
+                   const std::function<void(const std::string& name, bool may_be_link)>& visit) {
   WIN32_FIND_DATAW found;
   HANDLE search = FindFirstFileW(WidePath(directory_part + "*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return false;
   do {
-    visit(Narrow(found.cFileName));
+    visit(Narrow(found.cFileName), (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0);
   } while (FindNextFileW(search, &found));
   bool complete = GetLastError() == ERROR_NO_MORE_FILES;
   FindClose(search);

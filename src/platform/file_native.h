@@ -21,6 +21,10 @@ int NativeOpen(const std::string& path, FileMode mode, intptr_t* file,
                uint64_t* size);
 void NativeClose(intptr_t file);
 
+// Whether an open that failed with `error` proves that the name holds no
+// file, so that no separate existence test is needed.
+bool NativeErrorMeansNoFile(int error);
+
 bool NativeIsSameFile(intptr_t file, const std::string& path);
 // `path` is the name `file` was opened by.
 bool NativeMayHaveOtherNames(intptr_t file, const std::string& path);
@@ -30,6 +34,19 @@ bool NativeMayHaveOtherNames(intptr_t file, const std::string& path);
 int64_t NativeReadAt(intptr_t file, void* data, size_t count, uint64_t offset);
 int64_t NativeWriteAt(intptr_t file, const void* data, size_t count,
                       uint64_t offset);
+
+// One slice of memory that a scattered read fills.
+struct NativeSlice {
+  char* data;
+  size_t size;
+};
+// Fills `slices`, in order, from the file's consecutive bytes at `offset`,
+// retrying partial reads: the bytes read, fewer only at the end of the file
+// or on an error. The slices lie in one buffer, in increasing order, and the
+// gaps between them are zeros before and after. At most kMaxSlices at a time.
+constexpr size_t kMaxSlices = 1024;
+uint64_t NativeReadScattered(intptr_t file, const NativeSlice* slices, size_t count,
+                             uint64_t offset);
 // 0, or the system error code.
 int NativeTruncate(intptr_t file, uint64_t size);
 

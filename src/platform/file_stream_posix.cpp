@@ -2,10 +2,13 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
 #include <vector>
 
 #include "platform/file_native.h"
@@ -16,20 +19,23 @@ namespace {
 
 // Files this process holds. flock keeps other processes out, but whether two
 // descriptors of one process exclude each other depends on the file system,
-// so the same file is refused here first.
+// so the same file is refused here first. Streams may be opened and closed
+// on several threads.
 struct HeldFile {
   int fd;
   dev_t device;
   ino_t inode;
+  bool brief;
+  bool closing;
 };
+std::mutex held_mutex;
+std::condition_variable held_released;
 std::vector<HeldFile> held_files;
 
-bool HeldByThisProcess(const struct stat& info) {
-  return std::any_of(held_files.begin(), held_files.end(),
-                     [&](const HeldFile& held) {
-                       return held.device == info.st_dev &&
-                              held.inode == info.st_ino;
-                     });
+const HeldFile* HolderOf(const struct stat& info) {
+  for (const HeldFile& held : held_files)
+    if (held.device == info.st_dev && held.inode == info.st_ino) return &held;
+  return nullptr;
 }
 
 int CloseWithError(int fd, int error) {
@@ -62,7 +68,7 @@ int NativeOpen(const std::string& path, FileMode mode, intptr_t* file,
   // below with everything else that is no regular file. No O_TRUNC: the
   // caller empties a created file once it knows what that destroys.
   int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-  flags |= mode == FileMode::kOpenRead ? O_RDONLY : O_RDWR | O_CREAT;
+  flags |= mode == FileMode::kOpenOrCreate ? O_RDWR | O_CREAT : O_RDONLY;
   int fd = AtAnyLength(path, [&](int directory, const char* name) {
     return openat(directory, name, flags, 0666);
   });
@@ -74,23 +80,77 @@ int NativeOpen(const std::string& path, FileMode mode, intptr_t* file,
   // written to it: it is no archive and no replacement file. ENXIO is also
   // what opening a socket fails with.
   if (!S_ISREG(info.st_mode)) return CloseWithError(fd, ENXIO);
-  if (HeldByThisProcess(info)) return CloseWithError(fd, EWOULDBLOCK);
+  bool brief = mode == FileMode::kReadBriefly;
+  {
+    std::unique_lock<std::mutex> lock(held_mutex);
+    // A brief read waits for another brief read of the same file; every
+    // other second hold fails.
+    while (const HeldFile* holder = HolderOf(info)) {
+      if (!brief || !holder->brief) return CloseWithError(fd, EWOULDBLOCK);
+      held_released.wait(lock);
+    }
+    held_files.push_back({fd, info.st_dev, info.st_ino, brief, false});
+  }
   // Where the file system has no locks, go on without one.
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
-    return CloseWithError(fd, EWOULDBLOCK);
-  held_files.push_back({fd, info.st_dev, info.st_ino});
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    NativeClose(fd);
+    return EWOULDBLOCK;
+  }
   *file = fd;
   *size = static_cast<uint64_t>(info.st_size);
   return 0;
 }
 
 void NativeClose(intptr_t file) {
-  held_files.erase(std::remove_if(held_files.begin(), held_files.end(),
-                                  [&](const HeldFile& held) {
-                                    return held.fd == file;
-                                  }),
-                   held_files.end());
+  // Struck off only once closed, so that its lock is gone by the time a
+  // waiting stream takes it; marked first, as the descriptor's number may be
+  // another file's by the time it is struck off.
+  auto closing = [&](const HeldFile& held) { return held.fd == file && held.closing; };
+  {
+    std::lock_guard<std::mutex> lock(held_mutex);
+    for (HeldFile& held : held_files)
+      if (held.fd == file) held.closing = true;
+  }
   close(static_cast<int>(file));
+  {
+    std::lock_guard<std::mutex> lock(held_mutex);
+    held_files.erase(std::remove_if(held_files.begin(), held_files.end(), closing),
+                     held_files.end());
+  }
+  held_released.notify_all();
+}
+
+bool ConcurrentBriefReads() { return true; }
+
+bool NativeErrorMeansNoFile(int error) {
+  return error == ENOENT || error == ENOTDIR || error == EISDIR;
+}
+
+uint64_t NativeReadScattered(intptr_t file, const NativeSlice* slices, size_t count,
+                             uint64_t offset) {
+  struct iovec vectors[kMaxSlices];
+  for (size_t i = 0; i < count; ++i) vectors[i] = {slices[i].data, slices[i].size};
+  struct iovec* next = vectors;
+  uint64_t total = 0;
+  while (count > 0) {
+    ssize_t got = preadv(static_cast<int>(file), next, static_cast<int>(count),
+                         static_cast<off_t>(offset + total));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    total += static_cast<uint64_t>(got);
+    // Past the slices filled whole, into the one filled in part.
+    size_t left = static_cast<size_t>(got);
+    while (count > 0 && left >= next->iov_len) {
+      left -= next->iov_len;
+      ++next;
+      --count;
+    }
+    if (count > 0) {
+      next->iov_base = static_cast<char*>(next->iov_base) + left;
+      next->iov_len -= left;
+    }
+  }
+  return total;
 }
 
 int64_t NativeReadAt(intptr_t file, void* data, size_t count, uint64_t offset) {

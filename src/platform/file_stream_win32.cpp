@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <string.h>
+
 #include <algorithm>
 #include <string>
 
@@ -53,7 +55,7 @@ int NativeOpen(const std::string& path, FileMode mode, intptr_t* file,
   // sharing violation, whatever name or link reaches it. OPEN_ALWAYS rather
   // than CREATE_ALWAYS: the caller empties a created file once it knows
   // what that destroys.
-  bool reading = mode == FileMode::kOpenRead;
+  bool reading = mode != FileMode::kOpenOrCreate;
   HANDLE handle = CreateFileW(
       WidePath(path).c_str(), reading ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE, 0,
       nullptr, reading ? OPEN_EXISTING : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -141,6 +143,44 @@ bool NativeMayHaveOtherNames(intptr_t file, const std::string& path) {
   return CompareStringOrdinal(final_path.data(), static_cast<int>(final_path.size()),
                               full.data(), static_cast<int>(full.size()),
                               TRUE) != CSTR_EQUAL;
+}
+
+// A second open of a file this process holds fails with a sharing
+// violation whoever holds it: reads of two names of one file on two threads
+// would fail where one thread's would not.
+bool ConcurrentBriefReads() { return false; }
+
+bool NativeErrorMeansNoFile(int error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+uint64_t NativeReadScattered(intptr_t file, const NativeSlice* slices, size_t count,
+                             uint64_t offset) {
+  // No positional scattered read on Windows: the consecutive bytes are read
+  // in one piece where the first slice starts, then moved out to their
+  // slices from the last one back, each to the right of where it landed.
+  uint64_t total = 0;
+  for (size_t i = 0; i < count; ++i) total += slices[i].size;
+  uint64_t got = 0;
+  while (got < total) {
+    int64_t n = NativeReadAt(file, slices[0].data + got, static_cast<size_t>(total - got),
+                             offset + got);
+    if (n <= 0) break;
+    got += static_cast<uint64_t>(n);
+  }
+  uint64_t landed = total;
+  for (size_t i = count; i-- > 0;) {
+    landed -= slices[i].size;
+    if (landed < got)
+      memmove(slices[i].data, slices[0].data + landed,
+              static_cast<size_t>(std::min<uint64_t>(slices[i].size, got - landed)));
+  }
+  // The gaps between the slices held data on its way: zeros again.
+  for (size_t i = 0; i + 1 < count; ++i) {
+    char* gap = slices[i].data + slices[i].size;
+    memset(gap, 0, static_cast<size_t>(slices[i + 1].data - gap));
+  }
+  return got;
 }
 
 int64_t NativeCopy(intptr_t, uint64_t, intptr_t, uint64_t, uint64_t) {

@@ -214,6 +214,39 @@ std::vector<Case> AllCases() {
       UnpackDiskFull(),
   };
 
+  // A replacement that links to the new archive as it was before this run:
+  // emptying it would destroy that file, so the run is refused before, in
+  // a directory listed as one and in one whose names are tested one by one.
+  for (std::string archive : {std::string("a.fsd"), std::string("x.fsd/y.fsd")}) {
+    std::string replacement = archive == "a.fsd" ? "a_00.msg.z" : "x_00.msg.z/y_00.msg.z";
+    Case linked = Small("replacement_links_to_an_existing_new_archive_" +
+                        std::to_string(cases.size()));
+    linked.files = {{archive, SmallArchive()}, {"new/" + archive, "precious data"}};
+    linked.arguments = {archive};
+    linked.setup = [=](const ScratchDir& dir) {
+      fs::create_directories((dir / replacement).parent_path());
+      fs::create_symlink(dir / ("new/" + archive), dir / replacement);
+    };
+    linked.out = "";
+    linked.err = Report("EFCreateError", CannotCreate("new/" + archive, SystemError::kHeld));
+    linked.written = {};
+    cases.push_back(linked);
+  }
+
+  // Two entries whose replacement names are one file: both read it.
+  Case shared = Small("two_replacement_names_of_one_file");
+  shared.files = {{"a.fsd", OldArchive(kHeaderWord, {{0x18, 1}, {0x20, 2}}, 0x30)},
+                  {"a_00.msg.z", "BOTH"}};
+  shared.setup = [](const ScratchDir& dir) {
+    fs::create_hard_link(dir / "a_00.msg.z", dir / "a_01.msg.z");
+  };
+  shared.out = Listing({{0x18, 8}, {0x20, 0x10}}) + "Done.\r\n";
+  std::string both = Table(kHeaderWord, {{0x20, 1}, {0x30, 2}});
+  Put(&both, 0x20, "BOTH");
+  Put(&both, 0x30, "BOTH");
+  shared.written = {{"new/a.fsd", both}};
+  cases.push_back(shared);
+
   // Every entry of the table counts, not only the first.
   Case later = NewArchiveIsAReplacement("new_archive_is_a_hard_link_to_a_later_replacement",
                                         "a.fsd", "a_01.msg.z", "kept", true);

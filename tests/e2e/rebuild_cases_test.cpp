@@ -182,6 +182,45 @@ Case RunsOutMidCopy() {
   return c;
 }
 
+Case RebuiltAgain() {
+  // An archive fsdpack wrote: every block already where it goes, so the
+  // rebuild is the same archive again, however its copies are grouped.
+  std::vector<Slot> slots;
+  std::vector<std::pair<uint32_t, uint32_t>> listing;
+  uint32_t at = 8 + 8 * 300 + 8;  // 300 slots end at 2408: the first block at 2416
+  for (uint32_t i = 0; i < 300; ++i) {
+    uint32_t length = i == 150 ? 300000 : 16 * (i % 5) + 16;  // one long block among short ones
+    slots.push_back({at, i});
+    listing.push_back({at, length});
+    at += length;
+  }
+  std::string archive = OldArchive(kHeaderWord, slots, at);
+  Put(&archive, 2408, std::string(8, '\0'));  // the gap fsdpack fills with zeros
+  Case c;
+  c.name = "rebuilding_a_rebuilt_archive_changes_nothing";
+  c.files = {{"a.fsd", archive}};
+  c.arguments = {"a.fsd"};
+  c.out = Listing(listing) + Done();
+  c.written = {{"new/a.fsd", archive}};
+  return c;
+}
+
+Case LargeReplacement() {
+  // Too large to be read ahead: copied when its entry is placed.
+  std::string old = OldArchive(kHeaderWord, {{0x18, 1}, {0x20, 2}}, 0x30);
+  std::string large = Filler(200000, 9);
+  std::string created = Table(kHeaderWord, {{0x20, 1}, {0x20 + 200000, 2}});
+  Put(&created, 0x20, large);
+  Put(&created, 0x20 + 200000, old.substr(0x20, 0x10));
+  Case c;
+  c.name = "large_replacement_file";
+  c.files = {{"a.fsd", old}, {"a_00.msg.z", large}};
+  c.arguments = {"a.fsd"};
+  c.out = Listing({{0x18, 8}, {0x20, 0x10}}) + Done();
+  c.written = {{"new/a.fsd", created}};
+  return c;
+}
+
 Case Failing(const std::string& name, const std::string& old, const std::string& out,
              const std::string& err, size_t kept) {
   Case c;
@@ -226,6 +265,8 @@ std::vector<Case> AllCases() {
       EmptyReplacementLast(),
       IgnoredReplacements(),
       RunsOutMidCopy(),
+      RebuiltAgain(),
+      LargeReplacement(),
       Failing("single_offset_past_the_end", OldArchive(kHeaderWord, {{0x1000, 0}}, 0x20),
               Listing({{0x1000, 0xFFFFF020}}), ReadFailure(), 0x10),
       Failing("short_table_keeps_whole_slots",

@@ -157,3 +157,76 @@ TEST_F(FileStreamTest, ExistenceMeansAFileThatIsNoDirectory) {
 }
 
 }  // namespace
+
+namespace {
+
+// Scattered copies: consecutive source bytes into pieces of the target with
+// zero gaps between them, short pieces many to a read, long ones alone.
+TEST_F(FileStreamTest, ScatteredCopyFillsEachSegmentAndZeroesTheGaps) {
+  std::string data = Filler(700000, 4);
+  WriteBytes(Path("source"), data);
+  std::vector<CopySegment> segments;
+  uint64_t at = 16, used = 0;
+  // Many short ones, a long one (copied by itself), then short ones again.
+  for (uint64_t length : {5u, 11u, 16u, 0u + 300000u, 3u, 2500u, 2600u, 1u}) {
+    segments.push_back({at, length});
+    used += length;
+    at += length + (at + length) % 7 + 1;
+  }
+  for (int i = 0; i < 1500; ++i) {  // more than one read can fill
+    segments.push_back({at, 100});
+    used += 100;
+    at += 104;
+  }
+  std::string expected = "head" + std::string(12, '\0');
+  uint64_t from = 10;
+  for (const CopySegment& segment : segments) {
+    expected.resize(segment.at, '\0');
+    expected += data.substr(from, segment.length);
+    from += segment.length;
+  }
+  {
+    FileStream source(Path("source"), FileMode::kOpenRead);
+    FileStream target(Path("target"), FileMode::kOpenOrCreate);
+    target.WriteBuffer("head", 4);
+    source.SetPosition(10);
+    target.CopyScattered(source, segments.data(), segments.size());
+    EXPECT_EQ(source.Position(), 10 + used);
+    EXPECT_EQ(target.Position(), segments.back().at + segments.back().length);
+    target.Close();
+  }
+  EXPECT_EQ(ReadBytes(Path("target")), expected);
+}
+
+TEST_F(FileStreamTest, ScatteredCopyFromAShortSourceKeepsWholeSegments) {
+  WriteBytes(Path("source"), "0123456789");
+  const CopySegment segments[] = {{16, 4}, {32, 4}, {48, 4}};
+  {
+    FileStream source(Path("source"), FileMode::kOpenRead);
+    FileStream target(Path("target"), FileMode::kOpenOrCreate);
+    target.WriteBuffer("ab", 2);
+    Failure failure = FailureOf([&] { target.CopyScattered(source, segments, 3); });
+    EXPECT_EQ(failure.kind, ErrorKind::EReadError);
+  }
+  EXPECT_EQ(ReadBytes(Path("target")),
+            "ab" + std::string(14, '\0') + "0123" + std::string(12, '\0') + "4567");
+}
+
+TEST_F(FileStreamTest, OpenIfFileIsTheExistenceTestAndTheOpenInOne) {
+  WriteBytes(Path("file"), "data");
+  std::filesystem::create_directory(dir_ / "dir");
+  EXPECT_EQ(FileStream::OpenIfFile(Path("missing"), FileMode::kReadBriefly), nullptr);
+  EXPECT_EQ(FileStream::OpenIfFile(Path("missing/below"), FileMode::kReadBriefly), nullptr);
+  EXPECT_EQ(FileStream::OpenIfFile(Path("file/below"), FileMode::kReadBriefly), nullptr);
+  EXPECT_EQ(FileStream::OpenIfFile(Path("dir"), FileMode::kReadBriefly), nullptr);
+  std::unique_ptr<FileStream> file = FileStream::OpenIfFile(Path("file"), FileMode::kReadBriefly);
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(file->Size(), 4u);
+  // A file that is there but cannot be opened fails as opening it would.
+  Failure held = FailureOf([&] { FileStream::OpenIfFile(Path("file"), FileMode::kOpenRead); });
+  EXPECT_EQ(held.kind, ErrorKind::EFOpenError);
+  EXPECT_EQ(held.message,
+            "Cannot open file \"" + Path("file") + "\". " + TextOf(SystemError::kHeld));
+}
+
+}  // namespace

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <atomic>
+#include <thread>
+
 #include "platform/command_line.h"
 #include "platform/failure.h"
 #include "platform/file_stream.h"
@@ -81,6 +84,40 @@ TEST(FileStreamNames, OnlyRegularFilesOpen) {
                   TextOf(SystemError::kNotAFile));
       }
     }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Two names of one file, read briefly on two threads at once, both succeed,
+// one after the other; the file a pass holds for its whole length still
+// refuses them.
+TEST(FileStreamNames, BriefReadsOfOneFileWaitForEachOther) {
+  ScratchDir dir;
+  WriteBytes(dir / "one", "shared");
+  std::filesystem::create_hard_link(dir / "one", dir / "two");
+  std::atomic<int> opened{0};
+  auto read_briefly = [&](const char* name) {
+    for (int i = 0; i < 200; ++i) {
+      FileStream file((dir / name).string(), FileMode::kReadBriefly);
+      char bytes[6];
+      file.ReadBuffer(bytes, sizeof bytes);
+      ++opened;
+    }
+  };
+  std::thread other(read_briefly, "two");
+  read_briefly("one");
+  other.join();
+  EXPECT_EQ(opened, 400);
+
+  FileStream held((dir / "one").string(), FileMode::kOpenRead);
+  try {
+    FileStream brief((dir / "two").string(), FileMode::kReadBriefly);
+    ADD_FAILURE() << "opened a held file";
+  } catch (const Failure& failure) {
+    EXPECT_EQ(failure.kind, ErrorKind::EFOpenError);
   }
 }
 

@@ -68,6 +68,21 @@ TEST(DeriveLengths, WorkedExampleAndWrapAround) {
   EXPECT_EQ(past_end[0].Length, 0xFFFFF020u);
 }
 
+TEST(DataLength, TheLastEntryRunsToTheEndAtAnySize) {
+  // In offset order; the archive is 5 GiB, more than a length can say.
+  const uint64_t kSize = uint64_t{5} << 30;
+  TMas items = {{1, 0, 0xA1}, {0, 0x100, 0}, {2, 0x200, 0}};
+  DeriveLengths(items, static_cast<uint32_t>(kSize));
+  EXPECT_EQ(DataLength(items, 0, kSize), 0xA1u);   // no data: its Aux word
+  EXPECT_EQ(DataLength(items, 1, kSize), 0x100u);
+  EXPECT_EQ(items[2].Length, (1u << 30) - 0x200u);  // what the listing shows
+  EXPECT_EQ(DataLength(items, 2, kSize), kSize - 0x200);
+  // An offset past the end keeps the derived length, which no copy can fill.
+  TMas past = {{0, 0x1000, 0}};
+  DeriveLengths(past, 0x20);
+  EXPECT_EQ(DataLength(past, 0, 0x20), 0xFFFFF020u);
+}
+
 TEST(ListingLine, EightDigitsABarEightDigits) {
   std::string line;
   AppendListingLine(&line, {3, 0x100, 0x80});
