@@ -187,11 +187,12 @@ class BlockPlacer {
     }
     if (i == first) {
       TEntry& entry = items_[first];
+      uint64_t length = DataLength(items_, first, old_.Size());
       old_.SetPosition(entry.Offset);
       uint64_t start = BlockStart(created_.Position());
       created_.SetPosition(start);
       entry.Offset = static_cast<uint32_t>(start);
-      created_.CopyFrom(old_, DataLength(items_, first, old_.Size()));
+      created_.CopyFrom(old_, length);
       return first + 1;
     }
     old_.SetPosition(run_source);

@@ -45,7 +45,8 @@ void DeriveLengths(TMas& Items, uint32_t archive_size);
 // How many bytes of the old archive the entry at `i` of a table in offset
 // order owns: its Length, but the entry with the largest offset runs to the
 // end of the archive, which may be 4 GiB or more past it, more than Length
-// can say; the listing shows Length, the copy moves all of it.
+// can say; the listing shows Length, the copy moves all of it. Asks the
+// entry's old Offset: call it before placement changes that.
 uint64_t DataLength(const TMas& Items, size_t i, uint64_t archive_size);
 
 // "OOOOOOOO|LLLLLLLL": old offset and length, eight hexadecimal digits each.

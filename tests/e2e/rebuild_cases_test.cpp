@@ -221,6 +221,23 @@ Case LargeReplacement() {
   return c;
 }
 
+Case ReplacedThenPastTheEnd() {
+  // Entry 0 lies past the end but has a replacement file; entry 1, the last,
+  // lies past the end too and has none: its copy fails, after entry 0's
+  // block, though its new place (30 hexadecimal) is within the old archive.
+  std::string old = OldArchive(kHeaderWord, {{0x1000, 1}, {0x1020, 2}}, 0x30);
+  std::string created = old.substr(0, 0x18);  // the table keeps the old offsets
+  Put(&created, 0x20, "NEW");
+  Case c;
+  c.name = "replaced_entry_then_one_past_the_end";
+  c.files = {{"a.fsd", old}, {"a_00.msg.z", "NEW"}};
+  c.arguments = {"a.fsd"};
+  c.out = Listing({{0x1000, 0x20}, {0x1020, 0xFFFFF010}});
+  c.err = ReadFailure();
+  c.written = {{"new/a.fsd", created}};
+  return c;
+}
+
 Case Failing(const std::string& name, const std::string& old, const std::string& out,
              const std::string& err, size_t kept) {
   Case c;
@@ -267,6 +284,7 @@ std::vector<Case> AllCases() {
       RunsOutMidCopy(),
       RebuiltAgain(),
       LargeReplacement(),
+      ReplacedThenPastTheEnd(),
       Failing("single_offset_past_the_end", OldArchive(kHeaderWord, {{0x1000, 0}}, 0x20),
               Listing({{0x1000, 0xFFFFF020}}), ReadFailure(), 0x10),
       Failing("short_table_keeps_whole_slots",
