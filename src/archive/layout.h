@@ -19,6 +19,10 @@ constexpr uint32_t kSlotSize = 8;
 // Every block of a written archive starts at a multiple of this.
 constexpr uint64_t kBlockAlignment = 16;
 
+inline uint64_t AlignUp(uint64_t position) {
+  return (position + kBlockAlignment - 1) / kBlockAlignment * kBlockAlignment;
+}
+
 inline uint32_t LoadWord(const unsigned char* bytes) {
   return static_cast<uint32_t>(bytes[0]) |
          static_cast<uint32_t>(bytes[1]) << 8 |

@@ -5,7 +5,7 @@
 
 #include <random>
 
-#include "archive/rebuild.h"
+#include "archive/placement.h"
 #include "archive/table.h"
 #include "platform/failure.h"
 
