@@ -60,27 +60,32 @@ void OrderedWork::RunWorker(unsigned worker) {
 }
 
 void OrderedWork::Take(size_t k) {
+  if (std::exception_ptr failure = TakeFailure(k)) std::rethrow_exception(failure);
+}
+
+std::exception_ptr OrderedWork::TakeFailure(size_t k) {
   if (workers_.empty()) {
-    work_(k, 0);
-    return;
-  }
-  std::exception_ptr failure;
-  {
-    std::unique_lock<std::mutex> lock(mutex_);
-    next_taken_ = k;  // the place of k - 1 is free again
-    // Waking the workers costs a system call: wake them once half the
-    // window is free, or when this k is not done yet.
-    size_t slot = k % window_;
-    if (idle_workers_ > 0 && (next_work_ + batch_ <= next_taken_ + window_ / 2 || !done_[slot]))
-      work_wanted_.notify_all();
-    while (!done_[slot]) {
-      awaited_ = k;
-      work_done_.wait(lock);
+    try {
+      work_(k, 0);
+    } catch (...) {
+      return std::current_exception();
     }
-    awaited_ = static_cast<size_t>(-1);
-    done_[slot] = 0;
-    failure = failures_[slot];
-    failures_[slot] = nullptr;
+    return nullptr;
   }
-  if (failure) std::rethrow_exception(failure);
+  std::unique_lock<std::mutex> lock(mutex_);
+  next_taken_ = k;  // the place of k - 1 is free again
+  // Waking the workers costs a system call: wake them once half the
+  // window is free, or when this k is not done yet.
+  size_t slot = k % window_;
+  if (idle_workers_ > 0 && (next_work_ + batch_ <= next_taken_ + window_ / 2 || !done_[slot]))
+    work_wanted_.notify_all();
+  while (!done_[slot]) {
+    awaited_ = k;
+    work_done_.wait(lock);
+  }
+  awaited_ = static_cast<size_t>(-1);
+  done_[slot] = 0;
+  std::exception_ptr failure = failures_[slot];
+  failures_[slot] = nullptr;
+  return failure;
 }

@@ -33,6 +33,9 @@ class OrderedWork {
   // Waits until work(k) is done and throws again whatever it threw. Called
   // for k = 0, 1, 2 ... in turn, once each.
   void Take(size_t k);
+  // The same, but hands back what work(k) threw (null when nothing), for a
+  // caller that must finish something else before it fails.
+  std::exception_ptr TakeFailure(size_t k);
 
  private:
   void RunWorker(unsigned worker);

@@ -1,7 +1,9 @@
 #include "archive/placement.h"
 
 #include <algorithm>
+#include <exception>
 #include <memory>
+#include <utility>
 #include <thread>
 #include <vector>
 
@@ -88,22 +90,26 @@ class BlockPlacer {
   }
 
   // What the lookup found for the entry at `i`, null when it was not asked;
-  // each candidate is taken once, in order.
+  // each candidate is taken once, in order. A lookup that failed fails here,
+  // when its entry is placed.
   const FoundReplacement* TakeReplacementOf(size_t i) {
     if (next_candidate_ >= candidates_.size() || candidates_[next_candidate_] != i)
       return nullptr;
-    if (!taken_) reader_.Take(next_candidate_);
+    if (!taken_) failure_ = reader_.TakeFailure(next_candidate_);
     taken_ = false;
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
     return &found_[next_candidate_++ % kWindow];
   }
 
-  // Whether the entry at `i` has been asked about, with no file found: the
-  // candidate is taken here, and kept for TakeReplacementOf when it has one.
+  // Whether the entry at `i` has been asked about, with no file found. A
+  // candidate with a file, or whose lookup failed, stays taken for
+  // TakeReplacementOf, so that the run before it is copied first.
   bool HasNoReplacement(size_t i) {
     if (next_candidate_ >= candidates_.size() || candidates_[next_candidate_] != i) return true;
-    reader_.Take(next_candidate_);
+    failure_ = reader_.TakeFailure(next_candidate_);
     taken_ = true;
-    if (found_[next_candidate_ % kWindow].kind != FoundReplacement::Kind::kNone) return false;
+    if (failure_ || found_[next_candidate_ % kWindow].kind != FoundReplacement::Kind::kNone)
+      return false;
     taken_ = false;
     ++next_candidate_;
     return true;
@@ -185,6 +191,7 @@ class BlockPlacer {
   OrderedWork reader_;
   size_t next_candidate_ = 0;
   bool taken_ = false;  // the next candidate is taken already
+  std::exception_ptr failure_;  // what its lookup threw
   std::vector<CopySegment> segments_;
 };
 

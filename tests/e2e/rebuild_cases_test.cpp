@@ -238,6 +238,25 @@ Case ReplacedThenPastTheEnd() {
   return c;
 }
 
+Case ReplacementFailsAfterCopies() {
+  // Entries 0 and 1 come from the old archive; entry 2's replacement file is
+  // held by another program: the run fails there, with the blocks of
+  // entries 0 and 1 in place.
+  std::string old = OldArchive(kHeaderWord, {{0x20, 1}, {0x2A, 2}, {0x3E, 3}}, 0x50);
+  std::string created = old.substr(0, 0x20);
+  Put(&created, 0x20, old.substr(0x20, 0xA));
+  Put(&created, 0x30, old.substr(0x2A, 0x14));
+  Case c;
+  c.name = "replacement_fails_after_copied_blocks";
+  c.files = {{"a.fsd", old}, {"a_02.msg.z", "HELD"}};
+  c.held = {"a_02.msg.z"};
+  c.arguments = {"a.fsd"};
+  c.out = Listing({{0x20, 0xA}, {0x2A, 0x14}, {0x3E, 0x12}});
+  c.err = Report("EFOpenError", CannotOpen("a_02.msg.z", SystemError::kHeld));
+  c.written = {{"new/a.fsd", created}};
+  return c;
+}
+
 Case Failing(const std::string& name, const std::string& old, const std::string& out,
              const std::string& err, size_t kept) {
   Case c;
@@ -285,6 +304,7 @@ std::vector<Case> AllCases() {
       RebuiltAgain(),
       LargeReplacement(),
       ReplacedThenPastTheEnd(),
+      ReplacementFailsAfterCopies(),
       Failing("single_offset_past_the_end", OldArchive(kHeaderWord, {{0x1000, 0}}, 0x20),
               Listing({{0x1000, 0xFFFFF020}}), ReadFailure(), 0x10),
       Failing("short_table_keeps_whole_slots",
