@@ -82,7 +82,10 @@ void FileStream::Close() {
 }
 
 void FileStream::Empty() {
-  int error = NativeTruncate(file_, 0);
+  // Only a file that holds something is truncated: some file systems (ext4)
+  // take a truncation to zero as a file being replaced and write it out
+  // when it is closed.
+  int error = end_ > 0 ? NativeTruncate(file_, 0) : 0;
   if (error != 0) RaiseFileError(ErrorKind::EFCreateError, path_, error);
   end_ = 0;
   position_ = 0;
