@@ -76,10 +76,12 @@ def print_row(name, size, entries, tool, reference, peak, identical):
           f"{tool / reference:6.2f} {peak / 1024:8.1f}  {identical}", flush=True)
 
 
-def scenario(args, work, name, sizes, replaced_every=0, aligned=False):
+def scenario(args, work, name, sizes, replaced_every=0, aligned=False, floor=False):
     """fsdpack on an archive of entries of `sizes`, against cp of the archive,
     or, with every entry replaced, against tar reading the replacement files.
-    `aligned`: the archive as fsdpack itself writes it."""
+    `aligned`: the archive as fsdpack itself writes it. `floor`: also time dd
+    moving the entries' data to its new place, the least a read/write copy
+    of those very bytes costs."""
     if args.only not in name:
         return None
     directory = os.path.join(work, "scenario")
@@ -105,16 +107,21 @@ def scenario(args, work, name, sizes, replaced_every=0, aligned=False):
     else:
         reference = ["cp", "--reflink=never", archive, "copy.fsd"]
     size = os.path.getsize(archive)
+    table_end = 8 + 8 * len(sizes)
+    # The data moves from the end of the table to the next multiple of 16.
+    floor_command = ["dd", "if=a.fsd", "of=floor.fsd", "bs=1M", "status=none",
+                     "iflag=skip_bytes", "oflag=seek_bytes", f"skip={table_end}",
+                     f"seek={(table_end + 15) // 16 * 16}"]
 
     def clean():
         for path in (output, os.path.join(directory, "copy.fsd"),
-                     os.path.join(directory, "out.tar")):
+                     os.path.join(directory, "out.tar"), os.path.join(directory, "floor.fsd")):
             if os.path.exists(path):
                 os.remove(path)
         if args.sync:
             os.sync()
 
-    tool_times, reference_times, peaks = [], [], []
+    tool_times, reference_times, floor_times, peaks = [], [], [], []
     for _ in range(args.repeat):
         clean()
         seconds, peak = run([args.fsdpack, "a.fsd"], directory)
@@ -123,6 +130,9 @@ def scenario(args, work, name, sizes, replaced_every=0, aligned=False):
         clean()
         seconds, _ = run(reference, directory)
         reference_times.append(seconds)
+        if floor:
+            clean()
+            floor_times.append(run(floor_command, directory)[0])
     identical = "skipped"
     if args.plain:
         clean()
@@ -134,6 +144,11 @@ def scenario(args, work, name, sizes, replaced_every=0, aligned=False):
     median = statistics.median(tool_times)
     print_row(name + (" (tar -cf)" if against_tar else ""), size, len(sizes), median,
               statistics.median(reference_times), max(peaks), identical)
+    if floor:
+        floor_median = statistics.median(floor_times)
+        print(f"  floor: dd of the data to its new place {floor_median:.3f} s, "
+              f"fsdpack {median / floor_median:.2f}x, cp {statistics.median(reference_times) / floor_median:.2f}x",
+              flush=True)
     shutil.rmtree(directory)
     return median
 
@@ -221,7 +236,7 @@ def main():
     try:
         print(f"{'fsdpack':<40} {'MiB':>9} {'entries':>9} {'fsdpack s':>9} "
               f"{'cp s':>9} {'ratio':>6} {'peak MiB':>8}  identical")
-        scenario(args, work, "64 x 16 MiB", [16 << 20] * 64)
+        scenario(args, work, "64 x 16 MiB", [16 << 20] * 64, floor=True)
         small = [rng.randint(2048, 3072) for _ in range(100_000)]
         scenario(args, work, "100k x 2-3 KiB", small)
         scenario(args, work, "100k x 2-3 KiB, as fsdpack wrote it", small, aligned=True)
