@@ -20,11 +20,12 @@ if(NOT WIN32)
   find_program(GZIP_PROGRAM gzip REQUIRED)
   set(pages)
   foreach(page fsdpack.1 fsdunpack.1)
+    # The pages name the project's version, filled in here.
+    configure_file(${CMAKE_SOURCE_DIR}/man/${page} ${CMAKE_BINARY_DIR}/man/${page} @ONLY)
     add_custom_command(
       OUTPUT ${CMAKE_BINARY_DIR}/man/${page}.gz
-      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
-      COMMAND ${GZIP_PROGRAM} -9 -n -c ${CMAKE_SOURCE_DIR}/man/${page} > ${CMAKE_BINARY_DIR}/man/${page}.gz
-      DEPENDS ${CMAKE_SOURCE_DIR}/man/${page}
+      COMMAND ${GZIP_PROGRAM} -9 -n -c ${CMAKE_BINARY_DIR}/man/${page} > ${CMAKE_BINARY_DIR}/man/${page}.gz
+      DEPENDS ${CMAKE_BINARY_DIR}/man/${page}
       VERBATIM)
     list(APPEND pages ${CMAKE_BINARY_DIR}/man/${page}.gz)
   endforeach()
