@@ -20,11 +20,7 @@ namespace {
 // the files do not depend on each other: they are made on several threads,
 // and named strictly in offset order on this one, so that every outcome is
 // the one a plain loop would have. The reference build keeps the plain loop.
-#ifdef FSDPACK_NO_FAST_PATHS
-constexpr unsigned kMaxThreads = 1;
-#else
-constexpr unsigned kMaxThreads = 4;
-#endif
+constexpr unsigned kMaxThreads = FSDPACK_FAST_PATHS ? 4 : 1;
 // Files made ahead of the next one to name: each holds a handle till then.
 constexpr size_t kWindow = 64;
 // An entry's data moves in pieces of at most this size.

@@ -15,11 +15,7 @@
 
 namespace {
 
-#ifdef FSDPACK_NO_FAST_PATHS
-constexpr bool kFastPaths = false;
-#else
-constexpr bool kFastPaths = true;
-#endif
+constexpr bool kFastPaths = FSDPACK_FAST_PATHS;
 
 // Gives every entry with data its block in the new archive, in old-offset
 // order, and records where the block starts: the plain way, one entry at a

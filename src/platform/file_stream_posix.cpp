@@ -198,7 +198,7 @@ bool NativeMayHaveOtherNames(intptr_t file, const std::string& path) {
 
 int64_t NativeCopy(intptr_t from, uint64_t from_offset, intptr_t to,
                    uint64_t to_offset, uint64_t count) {
-#if defined(__linux__) && !defined(FSDPACK_NO_FAST_PATHS)
+#if defined(__linux__) && FSDPACK_FAST_PATHS
   off_t in = static_cast<off_t>(from_offset);
   off_t out = static_cast<off_t>(to_offset);
   // One call moves at most about 2 GiB.
