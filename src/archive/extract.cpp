@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "archive/ordered_work.h"
@@ -20,7 +19,7 @@ namespace {
 // the files do not depend on each other: they are made on several threads,
 // and named strictly in offset order on this one, so that every outcome is
 // the one a plain loop would have. The reference build keeps the plain loop.
-constexpr unsigned kMaxThreads = FSDPACK_FAST_PATHS ? 4 : 1;
+constexpr bool kFastPaths = FSDPACK_FAST_PATHS;
 // Files made ahead of the next one to name: each holds a handle till then.
 constexpr size_t kWindow = 64;
 // An entry's data moves in pieces of at most this size.
@@ -37,11 +36,6 @@ void CopyEntry(const FileStream& archive, uint64_t offset, uint64_t length, NewF
     file.Write(buffer.data(), piece);
     done += piece;
   }
-}
-
-unsigned Threads() {
-  unsigned processors = std::thread::hardware_concurrency();
-  return std::max(1u, std::min(processors, kMaxThreads));
 }
 
 }  // namespace
@@ -63,7 +57,7 @@ void ExtractArchive(const std::string& Path) {
   for (size_t i = 0; i < items.size(); ++i)
     if (items[i].Offset != 0) with_data.push_back(i);
   ReplacementLookup names = PrepareReplacementLookup(Path);
-  unsigned threads = Threads();
+  unsigned threads = kFastPaths ? WorkerThreads() : 1;
   std::vector<std::vector<char>> buffers(threads);
   // The file made for the entry in each place of the window; none: kept.
   std::vector<std::unique_ptr<NewFile>> made(kWindow);

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <system_error>
 
+unsigned WorkerThreads() {
+  return std::max(1u, std::min(std::thread::hardware_concurrency(), 4u));
+}
+
 OrderedWork::OrderedWork(size_t count, unsigned threads, size_t window, Work work)
     : count_(count), window_(window), batch_(std::max<size_t>(1, window / 8)),
       work_(std::move(work)) {

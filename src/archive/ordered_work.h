@@ -57,6 +57,10 @@ class OrderedWork {
   std::vector<std::thread> workers_;
 };
 
+// Threads worth running work on: as many as there are processors, from one
+// to four.
+unsigned WorkerThreads();
+
 // work(k, worker) on the threads, then finish(k) on the calling thread in
 // order of k. A failure of work(k) is thrown here when k's turn comes, after
 // every finish before it; no finish after it runs. A failure of finish(k)

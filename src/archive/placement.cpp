@@ -4,7 +4,6 @@
 #include <exception>
 #include <memory>
 #include <utility>
-#include <thread>
 #include <vector>
 
 #include "archive/layout.h"
@@ -49,7 +48,7 @@ class BlockPlacer {
         old_(old),
         created_(created),
         found_(kWindow),
-        reader_(Candidates(), ReaderThreads(), kWindow, [this](size_t k, unsigned) {
+        reader_(Candidates(), ConcurrentBriefReads() ? WorkerThreads() : 1, kWindow, [this](size_t k, unsigned) {
           ReadReplacementAhead(lookup_, items_[candidates_[k]].Index, &found_[k % kWindow]);
         }) {}
 
@@ -72,11 +71,6 @@ class BlockPlacer {
   static constexpr size_t kWindow = 64;
   // Entries gathered into one run of copies, at most.
   static constexpr size_t kRunEntries = 4096;
-
-  static unsigned ReaderThreads() {
-    if (!ConcurrentBriefReads()) return 1;
-    return std::max(1u, std::min(std::thread::hardware_concurrency(), 4u));
-  }
 
   size_t Candidates() {
     for (size_t i = 0; i < items_.size(); ++i)

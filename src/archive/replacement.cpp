@@ -105,14 +105,14 @@ ReplacementLookup PrepareReplacementLookup(const std::string& Path) {
   return lookup;
 }
 
-std::string FindReplacement(const ReplacementLookup& lookup, uint32_t Index) {
-  if (lookup.listed && lookup.listed_indexes.count(Index) == 0) return "";
-  std::string name = ReplacementName(lookup.path, Index);
-  return FileExists(name) ? name : "";
-}
-
 bool MayHaveReplacement(const ReplacementLookup& lookup, uint32_t Index) {
   return !lookup.listed || lookup.listed_indexes.count(Index) != 0;
+}
+
+std::string FindReplacement(const ReplacementLookup& lookup, uint32_t Index) {
+  if (!MayHaveReplacement(lookup, Index)) return "";
+  std::string name = ReplacementName(lookup.path, Index);
+  return FileExists(name) ? name : "";
 }
 
 void ReadReplacementAhead(const ReplacementLookup& lookup, uint32_t Index,
@@ -134,8 +134,7 @@ void ReadReplacementAhead(const ReplacementLookup& lookup, uint32_t Index,
 }
 
 bool ReplacementNameTaken(const ReplacementLookup& lookup, uint32_t Index) {
-  if (lookup.listed && lookup.listed_indexes.count(Index) == 0) return false;
-  return NameExists(ReplacementName(lookup.path, Index));
+  return MayHaveReplacement(lookup, Index) && NameExists(ReplacementName(lookup.path, Index));
 }
 
 bool IsAnyReplacementFile(const FileStream& file, const ReplacementLookup& lookup,
@@ -145,8 +144,8 @@ bool IsAnyReplacementFile(const FileStream& file, const ReplacementLookup& looku
   // Without a ".fsd" in the path every entry's name is the same.
   if (ReplacementName(lookup.path, 0) == ReplacementName(lookup.path, 1)) count = 1;
   for (uint32_t Index = 0; Index < count; ++Index) {
-    if (lookup.listed && (lookup.listed_indexes.count(Index) == 0 ||
-                          (!other_names && lookup.linked_indexes.count(Index) == 0)))
+    if (!MayHaveReplacement(lookup, Index) ||
+        (lookup.listed && !other_names && lookup.linked_indexes.count(Index) == 0))
       continue;
     if (file.IsSameFileAs(ReplacementName(lookup.path, Index))) return true;
   }

@@ -138,23 +138,6 @@ void FileStream::FillCache() {
   }
 }
 
-void FileStream::ReadPieces(
-    uint64_t count, const std::function<void(const char* data, size_t size)>& take) {
-  while (count > 0) {
-    size_t cached = CachedAt(position_);
-    if (cached == 0) {
-      FillCache();
-      cached = CachedAt(position_);
-      if (cached == 0) Raise(ErrorKind::EReadError, kStreamReadError);
-    }
-    size_t n = static_cast<size_t>(std::min<uint64_t>(count, cached));
-    const char* data = data_ + (position_ - buffer_start_);
-    position_ += n;
-    count -= n;
-    take(data, n);
-  }
-}
-
 size_t FileStream::ReadAtMost(uint64_t offset, void* data, size_t count) const {
   char* out = static_cast<char*>(data);
   size_t done = 0;
@@ -172,10 +155,19 @@ void FileStream::ReadAt(uint64_t offset, void* data, size_t count) const {
 
 void FileStream::ReadBuffer(void* data, size_t count) {
   char* out = static_cast<char*>(data);
-  ReadPieces(count, [&](const char* piece, size_t size) {
-    memcpy(out, piece, size);
-    out += size;
-  });
+  while (count > 0) {
+    size_t cached = CachedAt(position_);
+    if (cached == 0) {
+      FillCache();
+      cached = CachedAt(position_);
+      if (cached == 0) Raise(ErrorKind::EReadError, kStreamReadError);
+    }
+    size_t n = std::min(count, cached);
+    memcpy(out, data_ + (position_ - buffer_start_), n);
+    out += n;
+    count -= n;
+    position_ += n;
+  }
 }
 
 void FileStream::Flush() {
@@ -350,9 +342,10 @@ size_t FileStream::ScatterFromSource(FileStream& source, const CopySegment* segm
     buffer_used_ += static_cast<size_t>(kept_end - first_at);
     position_ = kept_end;
     end_ = std::max(end_, position_);
-  }
-  else
+  } else {
+    // Nor the zeros laid down before the first of them.
     buffer_used_ = static_cast<size_t>(std::max(end_, buffer_start_) - buffer_start_);
+  }
   source.position_ += kept;
   if (whole < taken) Raise(ErrorKind::EReadError, kStreamReadError);
   return taken;

@@ -4,7 +4,6 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -87,12 +86,6 @@ class FileStream {
   void ReadAt(uint64_t offset, void* data, size_t count) const;
   // The same, but fewer bytes where the file ends first: how many were read.
   size_t ReadAtMost(uint64_t offset, void* data, size_t count) const;
-
-  // Hands the next `count` bytes to `take` in pieces, straight from the
-  // read-ahead buffer, advancing the position past each piece first.
-  // EReadError when the file ends before, after the pieces that were there.
-  void ReadPieces(uint64_t count,
-                  const std::function<void(const char* data, size_t size)>& take);
 
   // Appends `count` bytes from `source`'s position at this stream's position,
   // advancing both. When `source` runs out first, the target keeps the whole
